@@ -1,0 +1,78 @@
+#include "actors/enemy.h"
+
+#include <cmath>
+
+#include "actors/physics.h"
+#include "actors/player.h"
+#include "presentation/view.h"
+#include "world/world_grid.h"
+
+namespace {
+
+constexpr double ENEMY_FRICTION = 0.6;
+constexpr double CHASE_IMPULSE = 100.0; // 2 px/s per tick
+constexpr double HOP_IMPULSE = -2000.0; // -40 px/s
+constexpr double REVERSE_THRESHOLD = 10.0;
+constexpr double MAX_RUN_SPEED = 40.0;
+constexpr double MAX_HOP_SPEED = 50.0;
+// The player must stand more than this many pixels higher for an enemy to hop.
+constexpr double HOP_MARGIN = 1.0;
+
+void stopHorizontal(cpBody* body) {
+    cpBodySetVelocity(body, cpv(0, cpBodyGetVelocity(body).y));
+}
+
+void chasePlayer(Enemy& enemy, const Player& player, cpVect centre) {
+    cpBody* body = enemy.body;
+    if (player.x < enemy.x) {
+        if (cpBodyGetVelocity(body).x > REVERSE_THRESHOLD) {
+            stopHorizontal(body);
+        }
+        applyImpulseAtOffset(body, cpv(-CHASE_IMPULSE, 0), cpv(centre.x + 10, centre.y));
+    } else if (player.x > enemy.x) {
+        if (cpBodyGetVelocity(body).x < -REVERSE_THRESHOLD) {
+            stopHorizontal(body);
+        }
+        applyImpulseAtOffset(body, cpv(CHASE_IMPULSE, 0), cpv(centre.x - 10, centre.y));
+    }
+}
+
+void limitSpeed(cpBody* body) {
+    const cpVect velocity = cpBodyGetVelocity(body);
+    const cpVect limited = cpv(std::fmax(-MAX_RUN_SPEED, std::fmin(MAX_RUN_SPEED, velocity.x)),
+                               std::fmax(-MAX_HOP_SPEED, std::fmin(MAX_HOP_SPEED, velocity.y)));
+    if (limited.x != velocity.x || limited.y != velocity.y) {
+        cpBodySetVelocity(body, limited);
+    }
+}
+
+} // namespace
+
+void spawnEnemy(Enemy& enemy, const Player& player, cpSpace* space, ALLEGRO_BITMAP* bitmap) {
+    enemy.y = player.y;
+    enemy.canJump = 0;
+    enemy.body = addActorBody(space, cpv(enemy.x, enemy.y), ENEMY_FRICTION, enemy.shape);
+    enemy.bitmap = bitmap;
+}
+
+void stepEnemy(Enemy& enemy, const Player& player, const World& world) {
+    const cpVect centre = cpBodyGetPosition(enemy.body);
+    enemy.x = static_cast<float>(centre.x - ACTOR_WIDTH / 2);
+    enemy.y = static_cast<float>(centre.y - ACTOR_HEIGHT / 2);
+    const int footColumn = static_cast<int>(enemy.x / BLOCK_SIZE);
+    const int footRow = static_cast<int>(enemy.y / BLOCK_SIZE) + 2;
+
+    chasePlayer(enemy, player, centre);
+    if (enemy.y > player.y + HOP_MARGIN && enemy.canJump) {
+        applyImpulseAtOffset(enemy.body, cpv(0, HOP_IMPULSE), cpv(centre.x, centre.y + 10));
+        enemy.canJump = 0;
+    }
+    if (cellSolidOrOutside(world, footColumn, footRow)) {
+        enemy.canJump = 1;
+    }
+    limitSpeed(enemy.body);
+
+    const View view = computeView(player.x, player.y, player.screenWidth, player.screenHeight);
+    enemy.screenX = static_cast<float>(enemy.x + view.offsetX);
+    enemy.screenY = static_cast<float>(enemy.y + view.offsetY);
+}

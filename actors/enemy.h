@@ -1,0 +1,41 @@
+// The enemies: red boxes that chase the player, each driven by a thread of its own.
+#pragma once
+
+#include <chipmunk/chipmunk.h>
+#include <cstdint>
+
+struct ALLEGRO_BITMAP;
+
+/// Number of enemies, and of enemy threads.
+constexpr int ENEMY_COUNT = 25;
+
+/// One enemy.
+struct Enemy {
+    /// Left edge of the enemy's box, world pixels (body x - 5 once its thread runs).
+    float x;
+    /// Top edge of the enemy's box, world pixels (body y - 10 once its thread runs).
+    float y;
+    /// Screen x at which the renderer draws the enemy.
+    float screenX;
+    /// Screen y at which the renderer draws the enemy.
+    float screenY;
+    /// 1 when a hop may be applied.
+    uint8_t canJump;
+    /// The enemy's 10 x 20 image; null until the enemy has spawned.
+    ALLEGRO_BITMAP* bitmap;
+    /// The enemy's box shape.
+    cpShape* shape;
+    /// The enemy's body.
+    cpBody* body;
+};
+
+struct Player;
+struct World;
+
+/// Gives the enemy its image and its body: centre at (its x, the player's y), friction 0.6.
+/// The enemy's x is its start x, set before the spawn. The caller holds the state lock.
+void spawnEnemy(Enemy& enemy, const Player& player, cpSpace* space, ALLEGRO_BITMAP* bitmap);
+
+/// One tick of an enemy: follow its body, push toward the player, hop when the player stands
+/// higher, limit the speed and work out its screen position. The caller holds the state lock.
+void stepEnemy(Enemy& enemy, const Player& player, const World& world);

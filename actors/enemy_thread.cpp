@@ -1,0 +1,26 @@
+#include "actors/enemy_thread.h"
+
+#include <cstdio>
+
+#include "core/worker.h"
+
+namespace {
+
+void stepEnemyThread(EnemyThreadArgs& args) {
+    al_lock_mutex(args.stateLock);
+    stepEnemy(*args.enemy, *args.player, *args.world);
+    al_unlock_mutex(args.stateLock);
+}
+
+} // namespace
+
+void* enemyThreadProc(ALLEGRO_THREAD* thread, void* arg) {
+    EnemyThreadArgs& args = *static_cast<EnemyThreadArgs*>(arg);
+    std::printf("Enemy Thread #%d reporting in!\n", args.index);
+    al_lock_mutex(args.stateLock);
+    spawnEnemy(*args.enemy, *args.player, args.space, args.bitmap);
+    al_unlock_mutex(args.stateLock);
+    runWorkerLoop(thread, args.mutex, args.cond, args, stepEnemyThread);
+    std::printf("Enemy thread #%d, shutting down!\n", args.index);
+    return nullptr;
+}

@@ -1,0 +1,33 @@
+#include "actors/physics.h"
+
+#include "world/world_grid.h"
+
+cpSpace* createSpace() {
+    cpSpace* space = cpSpaceNew();
+    cpSpaceSetGravity(space, cpv(0, WORLD_GRAVITY));
+    return space;
+}
+
+void createWorldWalls(cpSpace* space) {
+    const cpVect corners[][2] = {
+        {cpv(0, 0), cpv(0, WORLD_HEIGHT)},
+        {cpv(0, 0), cpv(WORLD_WIDTH, 0)},
+        {cpv(0, WORLD_HEIGHT), cpv(WORLD_WIDTH, WORLD_HEIGHT)},
+        {cpv(WORLD_WIDTH, 0), cpv(WORLD_WIDTH, WORLD_HEIGHT)},
+    };
+    for (const auto& wall : corners) {
+        cpSpaceAddShape(space, cpSegmentShapeNew(cpSpaceGetStaticBody(space), wall[0], wall[1], 0));
+    }
+}
+
+void applyImpulseAtOffset(cpBody* body, cpVect impulse, cpVect offset) {
+    cpBodyApplyImpulseAtWorldPoint(body, impulse, cpvadd(cpBodyGetPosition(body), offset));
+}
+
+cpBody* addActorBody(cpSpace* space, cpVect centre, double friction, cpShape*& shape) {
+    cpBody* body = cpSpaceAddBody(space, cpBodyNew(ACTOR_MASS, ACTOR_MOMENT));
+    cpBodySetPosition(body, centre);
+    shape = cpSpaceAddShape(space, cpBoxShapeNew(body, ACTOR_WIDTH, ACTOR_HEIGHT, 0.0));
+    cpShapeSetFriction(shape, friction);
+    return body;
+}

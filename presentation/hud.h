@@ -1,0 +1,12 @@
+// The heads-up display: inventory counts, the selected kind, and the Save and Load buttons.
+#pragma once
+
+#include "actors/player.h"
+#include "world/block_types.h"
+
+struct ALLEGRO_FONT;
+struct ALLEGRO_BITMAP;
+
+/// Draws the HUD onto the current target from the player's counts, selection and width.
+void drawHud(const Player& player, const BlockTypes& blockTypes, ALLEGRO_FONT* font,
+             ALLEGRO_BITMAP* buttonBitmap);

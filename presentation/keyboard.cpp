@@ -1,0 +1,53 @@
+#include "presentation/keyboard.h"
+
+#include <allegro5/keycodes.h>
+
+namespace {
+
+// Each key sets or clears one held-key flag; the letters steer like the arrows.
+struct HeldKeyBinding {
+    int keycode;
+    int flag;
+};
+
+const HeldKeyBinding HELD_KEY_BINDINGS[] = {
+    {ALLEGRO_KEY_UP, keyUp},       {ALLEGRO_KEY_W, keyUp},       {ALLEGRO_KEY_DOWN, keyDown},
+    {ALLEGRO_KEY_S, keyDown},      {ALLEGRO_KEY_LEFT, keyLeft},  {ALLEGRO_KEY_A, keyLeft},
+    {ALLEGRO_KEY_RIGHT, keyRight}, {ALLEGRO_KEY_D, keyRight},
+};
+
+// The number keys of the main keyboard choose the kind of block to place.
+struct SelectionBinding {
+    int keycode;
+    int32_t selection;
+};
+
+const SelectionBinding SELECTION_BINDINGS[] = {
+    {ALLEGRO_KEY_1, 1},
+    {ALLEGRO_KEY_2, 2},
+    {ALLEGRO_KEY_3, 3},
+    {ALLEGRO_KEY_4, 4},
+};
+
+} // namespace
+
+void handleKeyEvent(ALLEGRO_EVENT event, Player& player) {
+    const bool pressed = event.type == ALLEGRO_EVENT_KEY_DOWN;
+    if (!pressed && event.type != ALLEGRO_EVENT_KEY_UP) {
+        return;
+    }
+    const int keycode = event.keyboard.keycode;
+    for (const HeldKeyBinding& binding : HELD_KEY_BINDINGS) {
+        if (binding.keycode == keycode) {
+            player.keys[binding.flag] = pressed ? 1 : 0;
+        }
+    }
+    if (!pressed) {
+        return;
+    }
+    for (const SelectionBinding& binding : SELECTION_BINDINGS) {
+        if (binding.keycode == keycode) {
+            player.selectedBlock = binding.selection;
+        }
+    }
+}

@@ -1,0 +1,69 @@
+#include "presentation/view.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "world/world_grid.h"
+
+namespace {
+
+// One axis of the view: the player at `position`, a display of `size` pixels, a world of
+// `worldSize` pixels.
+void placeAxis(double position, int size, int worldSize, ViewCase& viewCase, double& offset) {
+    const int half = size / 2;
+    if (position - half < 0) {
+        viewCase = VIEW_START_EDGE;
+        offset = 0;
+    } else if (position + half > worldSize) {
+        viewCase = VIEW_END_EDGE;
+        offset = size - worldSize;
+    } else {
+        viewCase = VIEW_FOLLOWING;
+        offset = half - position;
+    }
+}
+
+int firstCellOnScreen(double offset) {
+    return static_cast<int>(std::floor(-std::floor(offset) / BLOCK_SIZE));
+}
+
+int lastCellOnScreen(double offset, int size) {
+    return static_cast<int>(std::floor((size - 1 - std::floor(offset)) / BLOCK_SIZE));
+}
+
+} // namespace
+
+View computeView(float px, float py, int width, int height) {
+    View view{};
+    placeAxis(px, width, WORLD_WIDTH, view.caseX, view.offsetX);
+    placeAxis(py, height, WORLD_HEIGHT, view.caseY, view.offsetY);
+    return view;
+}
+
+int screenPixel(double coordinate) { return static_cast<int>(std::floor(coordinate)); }
+
+int viewScreenX(const View& view, double worldX) { return screenPixel(worldX + view.offsetX); }
+
+int viewScreenY(const View& view, double worldY) { return screenPixel(worldY + view.offsetY); }
+
+CellRange visibleCells(const View& view, int width, int height) {
+    CellRange range{};
+    range.firstColumn = std::max(0, firstCellOnScreen(view.offsetX));
+    range.lastColumn = std::min(WORLD_COLUMNS - 1, lastCellOnScreen(view.offsetX, width));
+    range.firstRow = std::max(0, firstCellOnScreen(view.offsetY));
+    range.lastRow = std::min(WORLD_ROWS - 1, lastCellOnScreen(view.offsetY, height));
+    return range;
+}
+
+bool cellUnderPixel(const View& view, int mx, int my, int& column, int& row) {
+    // A cell's pixels start at viewScreenX of its left edge, which is 10c + floor(offset).
+    const int hitColumn =
+        static_cast<int>(std::floor((mx - std::floor(view.offsetX)) / BLOCK_SIZE));
+    const int hitRow = static_cast<int>(std::floor((my - std::floor(view.offsetY)) / BLOCK_SIZE));
+    if (!cellInGrid(hitColumn, hitRow)) {
+        return false;
+    }
+    column = hitColumn;
+    row = hitRow;
+    return true;
+}

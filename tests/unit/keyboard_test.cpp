@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "presentation/keyboard.h"
+
+namespace {
+
+ALLEGRO_EVENT keyEvent(ALLEGRO_EVENT_TYPE type, int keycode) {
+    ALLEGRO_EVENT event{};
+    event.type = type;
+    event.keyboard.keycode = keycode;
+    return event;
+}
+
+void press(Player& player, int keycode) {
+    handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, keycode), player);
+}
+
+void release(Player& player, int keycode) {
+    handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_UP, keycode), player);
+}
+
+} // namespace
+
+TEST(Keyboard, LettersAndArrowsShareOneFlagAndEitherReleaseClearsIt) {
+    const int pairs[][3] = {{ALLEGRO_KEY_W, ALLEGRO_KEY_UP, keyUp},
+                            {ALLEGRO_KEY_S, ALLEGRO_KEY_DOWN, keyDown},
+                            {ALLEGRO_KEY_A, ALLEGRO_KEY_LEFT, keyLeft},
+                            {ALLEGRO_KEY_D, ALLEGRO_KEY_RIGHT, keyRight}};
+    for (const auto& pair : pairs) {
+        Player player{};
+        press(player, pair[0]);
+        press(player, pair[1]);
+        EXPECT_EQ(1, player.keys[pair[2]]);
+        EXPECT_EQ(0, player.keys[pair[0]]) << "a letter sets its arrow's flag, not its own";
+        release(player, pair[0]);
+        EXPECT_EQ(0, player.keys[pair[2]]) << "no count of held keys";
+        press(player, pair[0]);
+        release(player, pair[1]);
+        EXPECT_EQ(0, player.keys[pair[2]]);
+    }
+}
+
+TEST(Keyboard, NumberKeysSelectOnPressOnly) {
+    Player player{};
+    player.selectedBlock = 1;
+    press(player, ALLEGRO_KEY_3);
+    EXPECT_EQ(3, player.selectedBlock);
+    release(player, ALLEGRO_KEY_2);
+    EXPECT_EQ(3, player.selectedBlock);
+    press(player, ALLEGRO_KEY_4);
+    release(player, ALLEGRO_KEY_4);
+    EXPECT_EQ(4, player.selectedBlock);
+    press(player, ALLEGRO_KEY_PAD_1); // the numeric pad does not select
+    EXPECT_EQ(4, player.selectedBlock);
+}
+
+TEST(Keyboard, OtherKeysAndEventTypesChangeNothing) {
+    Player player{};
+    player.selectedBlock = 2;
+    const Player before = player;
+    press(player, ALLEGRO_KEY_SPACE);
+    press(player, 0);
+    press(player, ALLEGRO_KEY_MAX - 1);
+    handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_CHAR, ALLEGRO_KEY_LEFT), player);
+    handleKeyEvent(keyEvent(ALLEGRO_EVENT_MOUSE_AXES, ALLEGRO_KEY_1), player);
+    EXPECT_EQ(0, std::memcmp(&before, &player, sizeof player));
+}

@@ -1,0 +1,68 @@
+// The world grid: 720 x 480 cells stored column by column.
+#pragma once
+
+#include "core/game_assert.h"
+#include "world/block.h"
+
+/// Columns of the grid.
+constexpr int WORLD_COLUMNS = 720;
+/// Rows of the grid; row 0 is the top of the world.
+constexpr int WORLD_ROWS = 480;
+/// Number of cells.
+constexpr int WORLD_CELLS = WORLD_COLUMNS * WORLD_ROWS;
+/// Width of the world in world pixels.
+constexpr int WORLD_WIDTH = WORLD_COLUMNS * BLOCK_SIZE;
+/// Height of the world in world pixels.
+constexpr int WORLD_HEIGHT = WORLD_ROWS * BLOCK_SIZE;
+/// Lowest row that counts as sky: a mined block there becomes Air, below it Underground.
+constexpr int LAST_SKY_ROW = 120;
+
+/// Side of a chunk in cells: the renderer caches the picture of the grid chunk by chunk.
+constexpr int CHUNK_CELLS = 32;
+/// Chunks across the grid.
+constexpr int CHUNK_COLUMNS = (WORLD_COLUMNS + CHUNK_CELLS - 1) / CHUNK_CELLS;
+/// Chunks down the grid.
+constexpr int CHUNK_ROWS = (WORLD_ROWS + CHUNK_CELLS - 1) / CHUNK_CELLS;
+
+/// The grid: cell (c, r) is element c * WORLD_ROWS + r. Large (about 25 MB): allocate it
+/// once in static storage or on the heap and pass it by reference.
+struct World {
+    Block cells[WORLD_CELLS];
+    /// Raised whenever a cell of the chunk changes, so the renderer knows what to redraw.
+    uint32_t chunkVersions[CHUNK_COLUMNS * CHUNK_ROWS];
+};
+
+/// True when (column, row) names a cell of the grid.
+inline bool cellInGrid(int column, int row) {
+    return column >= 0 && column < WORLD_COLUMNS && row >= 0 && row < WORLD_ROWS;
+}
+
+/// The cell at (column, row), which must lie in the grid.
+inline Block& cellAt(World& world, int column, int row) {
+    GAME_ASSERT(cellInGrid(column, row), "cell outside the grid: test cellInGrid before reading");
+    return world.cells[column * WORLD_ROWS + row];
+}
+
+/// The cell at (column, row), which must lie in the grid.
+inline const Block& cellAt(const World& world, int column, int row) {
+    GAME_ASSERT(cellInGrid(column, row), "cell outside the grid: test cellInGrid before reading");
+    return world.cells[column * WORLD_ROWS + row];
+}
+
+/// True when the cell is solid; a cell outside the grid counts as solid (the border is closed).
+inline bool cellSolidOrOutside(const World& world, int column, int row) {
+    return !cellInGrid(column, row) || blockIsSolid(cellAt(world, column, row));
+}
+
+/// Notes that the cell at (column, row) changed its type, for the renderer's chunk cache.
+inline void markCellChanged(World& world, int column, int row) {
+    GAME_ASSERT(cellInGrid(column, row), "changed cell outside the grid");
+    ++world.chunkVersions[(column / CHUNK_CELLS) * CHUNK_ROWS + row / CHUNK_CELLS];
+}
+
+/// Notes that every cell may have changed (a new or loaded world).
+inline void markAllCellsChanged(World& world) {
+    for (uint32_t& version : world.chunkVersions) {
+        ++version;
+    }
+}
