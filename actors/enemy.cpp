@@ -22,18 +22,23 @@ void stopHorizontal(cpBody* body) {
     cpBodySetVelocity(body, cpv(0, cpBodyGetVelocity(body).y));
 }
 
-void chasePlayer(Enemy& enemy, const Player& player, cpVect centre) {
+// Pushes act along lines through the centre, as the player's do, so they never spin the box.
+const cpVect PUSH_LEFT_OFFSET = cpv(10, 0);
+const cpVect PUSH_RIGHT_OFFSET = cpv(-10, 0);
+const cpVect HOP_OFFSET = cpv(0, 10);
+
+void chasePlayer(Enemy& enemy, const Player& player) {
     cpBody* body = enemy.body;
     if (player.x < enemy.x) {
         if (cpBodyGetVelocity(body).x > REVERSE_THRESHOLD) {
             stopHorizontal(body);
         }
-        applyImpulseAtOffset(body, cpv(-CHASE_IMPULSE, 0), cpv(centre.x + 10, centre.y));
+        applyImpulseAtOffset(body, cpv(-CHASE_IMPULSE, 0), PUSH_LEFT_OFFSET);
     } else if (player.x > enemy.x) {
         if (cpBodyGetVelocity(body).x < -REVERSE_THRESHOLD) {
             stopHorizontal(body);
         }
-        applyImpulseAtOffset(body, cpv(CHASE_IMPULSE, 0), cpv(centre.x - 10, centre.y));
+        applyImpulseAtOffset(body, cpv(CHASE_IMPULSE, 0), PUSH_RIGHT_OFFSET);
     }
 }
 
@@ -62,9 +67,9 @@ void stepEnemy(Enemy& enemy, const Player& player, const World& world) {
     const int footColumn = static_cast<int>(enemy.x / BLOCK_SIZE);
     const int footRow = static_cast<int>(enemy.y / BLOCK_SIZE) + 2;
 
-    chasePlayer(enemy, player, centre);
+    chasePlayer(enemy, player);
     if (enemy.y > player.y + HOP_MARGIN && enemy.canJump) {
-        applyImpulseAtOffset(enemy.body, cpv(0, HOP_IMPULSE), cpv(centre.x, centre.y + 10));
+        applyImpulseAtOffset(enemy.body, cpv(0, HOP_IMPULSE), HOP_OFFSET);
         enemy.canJump = 0;
     }
     if (cellSolidOrOutside(world, footColumn, footRow)) {

@@ -53,6 +53,16 @@ TEST_F(EnemyOnGround, RunningAwayFromThePlayerIsResetAboveTenPixelsPerSecond) {
     EXPECT_DOUBLE_EQ(-6.0, velocityAfterStep(cpv(-8.0, 0)).x);
 }
 
+TEST_F(EnemyOnGround, PushesAndHopsNeverSpinTheBox) {
+    enemy.canJump = 1;
+    player.y = 1100.0f; // higher, so the enemy also hops
+    velocityAfterStep(cpv(0, 0));
+    EXPECT_EQ(0.0, cpBodyGetAngularVelocity(enemy.body));
+    player.x = 6000.0f;
+    velocityAfterStep(cpv(0, 0));
+    EXPECT_EQ(0.0, cpBodyGetAngularVelocity(enemy.body));
+}
+
 TEST_F(EnemyOnGround, SpeedIsLimitedAndEqualXGivesNoPush) {
     const cpVect fast = velocityAfterStep(cpv(-45.0, 70.0));
     EXPECT_DOUBLE_EQ(-40.0, fast.x);
