@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define GAME_ASSERT(condition, message)                                                           \
+#define GAME_ASSERT(condition, message)                                                            \
     do {                                                                                           \
         if (!(condition)) {                                                                        \
             std::fprintf(stderr, "%s:%d: invariant broken: %s (%s)\n", __FILE__, __LINE__,         \

@@ -4,7 +4,9 @@ namespace {
 uint32_t randomState = 1;
 }
 
-void gameSrand(uint32_t seed) { randomState = seed; }
+void gameSrand(uint32_t seed) {
+    randomState = seed;
+}
 
 int gameRand() {
     randomState = randomState * 214013u + 2531011u;

@@ -20,7 +20,9 @@ void runWorkerLoop(ALLEGRO_THREAD* thread, ALLEGRO_MUTEX* mutex, ALLEGRO_COND* c
 }
 
 /// Wakes a worker for one tick; a worker that is busy misses it.
-inline void wakeWorker(ALLEGRO_COND* cond) { al_broadcast_cond(cond); }
+inline void wakeWorker(ALLEGRO_COND* cond) {
+    al_broadcast_cond(cond);
+}
 
 /// Asks a worker to stop, wakes it, and waits for it to end.
 inline void stopWorker(ALLEGRO_THREAD* thread, ALLEGRO_MUTEX* mutex, ALLEGRO_COND* cond) {

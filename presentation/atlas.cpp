@@ -25,7 +25,9 @@ ALLEGRO_BITMAP* paintRegion(ALLEGRO_BITMAP* sheet, int left, int width, int heig
     return region;
 }
 
-ALLEGRO_COLOR rgb(const unsigned char (&c)[3]) { return al_map_rgb(c[0], c[1], c[2]); }
+ALLEGRO_COLOR rgb(const unsigned char (&c)[3]) {
+    return al_map_rgb(c[0], c[1], c[2]);
+}
 
 } // namespace
 
@@ -47,7 +49,8 @@ bool createAtlas(Atlas& atlas) {
         atlas.blockSwatches[swatch] = paintRegion(atlas.sheet, swatch * BLOCK_SIZE, BLOCK_SIZE,
                                                   BLOCK_SIZE, al_map_rgb(c.r, c.g, c.b));
     }
-    atlas.player = paintRegion(atlas.sheet, PLAYER_LEFT, ACTOR_WIDTH, ACTOR_HEIGHT, rgb(PLAYER_RGB));
+    atlas.player =
+        paintRegion(atlas.sheet, PLAYER_LEFT, ACTOR_WIDTH, ACTOR_HEIGHT, rgb(PLAYER_RGB));
     atlas.enemy = paintRegion(atlas.sheet, ENEMY_LEFT, ACTOR_WIDTH, ACTOR_HEIGHT, rgb(ENEMY_RGB));
     atlas.button = paintRegion(atlas.sheet, BUTTON_LEFT, HUD_BUTTON_WIDTH, HUD_BUTTON_HEIGHT,
                                rgb(BUTTON_GREY));

@@ -27,8 +27,8 @@ void drawHud(const Player& player, const BlockTypes& blockTypes, ALLEGRO_FONT* f
     }
     const HudLabel& selected = hudLabelForSelection(player.selectedBlock);
     const int selectedId = static_cast<int>(&selected - HUD_LABELS) + BLOCK_DIRT;
-    al_draw_bitmap(blockTemplate(blockTypes, selectedId).bitmap, selected.swatchX,
-                   selected.swatchY, 0);
+    al_draw_bitmap(blockTemplate(blockTypes, selectedId).bitmap, selected.swatchX, selected.swatchY,
+                   0);
     for (const HudButtonPlace& button : HUD_BUTTONS) {
         const int left = player.screenWidth - button.leftFromRight;
         al_draw_bitmap(buttonBitmap, left, 0, 0);

@@ -11,8 +11,8 @@ struct HeldKeyBinding {
 };
 
 const HeldKeyBinding HELD_KEY_BINDINGS[] = {
-    {ALLEGRO_KEY_UP, keyUp},       {ALLEGRO_KEY_W, keyUp},       {ALLEGRO_KEY_DOWN, keyDown},
-    {ALLEGRO_KEY_S, keyDown},      {ALLEGRO_KEY_LEFT, keyLeft},  {ALLEGRO_KEY_A, keyLeft},
+    {ALLEGRO_KEY_UP, keyUp},       {ALLEGRO_KEY_W, keyUp},      {ALLEGRO_KEY_DOWN, keyDown},
+    {ALLEGRO_KEY_S, keyDown},      {ALLEGRO_KEY_LEFT, keyLeft}, {ALLEGRO_KEY_A, keyLeft},
     {ALLEGRO_KEY_RIGHT, keyRight}, {ALLEGRO_KEY_D, keyRight},
 };
 

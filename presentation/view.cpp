@@ -40,11 +40,17 @@ View computeView(float px, float py, int width, int height) {
     return view;
 }
 
-int screenPixel(double coordinate) { return static_cast<int>(std::floor(coordinate)); }
+int screenPixel(double coordinate) {
+    return static_cast<int>(std::floor(coordinate));
+}
 
-int viewScreenX(const View& view, double worldX) { return screenPixel(worldX + view.offsetX); }
+int viewScreenX(const View& view, double worldX) {
+    return screenPixel(worldX + view.offsetX);
+}
 
-int viewScreenY(const View& view, double worldY) { return screenPixel(worldY + view.offsetY); }
+int viewScreenY(const View& view, double worldY) {
+    return screenPixel(worldY + view.offsetY);
+}
 
 CellRange visibleCells(const View& view, int width, int height) {
     CellRange range{};

@@ -66,4 +66,6 @@ inline cpShape*& blockEdgeShape(Block& block, BlockEdge edge) {
 }
 
 /// True for a solid block (one the player stands on and can mine).
-inline bool blockIsSolid(const Block& block) { return block.passable == 0; }
+inline bool blockIsSolid(const Block& block) {
+    return block.passable == 0;
+}

@@ -40,12 +40,14 @@ void initBlockTypes(BlockTypes& blockTypes) {
 }
 
 BlockColour blockTypeColour(int id) {
-    GAME_ASSERT(id >= 0 && id < BLOCK_TYPE_COUNT, "block id out of range: only ids 0 to 6 name a type");
+    GAME_ASSERT(id >= 0 && id < BLOCK_TYPE_COUNT,
+                "block id out of range: only ids 0 to 6 name a type");
     return BLOCK_TYPE_ROWS[id].colour;
 }
 
 int blockTypeSwatch(int id) {
-    GAME_ASSERT(id >= 0 && id < BLOCK_TYPE_COUNT, "block id out of range: only ids 0 to 6 name a type");
+    GAME_ASSERT(id >= 0 && id < BLOCK_TYPE_COUNT,
+                "block id out of range: only ids 0 to 6 name a type");
     return BLOCK_TYPE_ROWS[id].swatch;
 }
 
@@ -56,6 +58,7 @@ void bindBlockBitmaps(BlockTypes& blockTypes, ALLEGRO_BITMAP* const* swatches) {
 }
 
 const Block& blockTemplate(const BlockTypes& blockTypes, int id) {
-    GAME_ASSERT(id >= 0 && id < BLOCK_TYPE_COUNT, "block id out of range: only ids 0 to 6 name a type");
+    GAME_ASSERT(id >= 0 && id < BLOCK_TYPE_COUNT,
+                "block id out of range: only ids 0 to 6 name a type");
     return blockTypes.rows[id];
 }

@@ -4,7 +4,9 @@
 
 namespace {
 
-MenuChoice freshChoice() { return MenuChoice{1440, 900, false, false, false}; }
+MenuChoice freshChoice() {
+    return MenuChoice{1440, 900, false, false, false};
+}
 
 } // namespace
 

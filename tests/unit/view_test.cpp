@@ -56,9 +56,13 @@ TEST(View, TopEdgeFollowingAndBottomEdgeVertically) {
 
 TEST(View, VisibleCellsCoverTheDisplayAndStayInTheGrid) {
     for (const DisplaySize& size : SIZES) {
-        const float positions[][2] = {{30, 1150},   {3000.5f, 2400.7f}, {7190, 4780},
-                                      {-40, -30},   {WORLD_WIDTH - 700.3f, 4270.2f},
-                                      {4350, 4350}, {4400, 4400}};
+        const float positions[][2] = {{30, 1150},
+                                      {3000.5f, 2400.7f},
+                                      {7190, 4780},
+                                      {-40, -30},
+                                      {WORLD_WIDTH - 700.3f, 4270.2f},
+                                      {4350, 4350},
+                                      {4400, 4400}};
         for (const auto& p : positions) {
             const View view = computeView(p[0], p[1], size.width, size.height);
             const CellRange cells = visibleCells(view, size.width, size.height);
@@ -93,8 +97,8 @@ TEST(View, ThePointerSelectsTheCellDrawnUnderIt) {
                             if (left + dx < 0 || top + dy < 0) {
                                 continue;
                             }
-                            ASSERT_TRUE(cellUnderPixel(view, left + dx, top + dy, hitColumn,
-                                                       hitRow));
+                            ASSERT_TRUE(
+                                cellUnderPixel(view, left + dx, top + dy, hitColumn, hitRow));
                             ASSERT_EQ(column, hitColumn);
                             ASSERT_EQ(row, hitRow);
                         }
