@@ -61,9 +61,9 @@ void spawnEnemy(Enemy& enemy, const Player& player, cpSpace* space, ALLEGRO_BITM
 }
 
 void stepEnemy(Enemy& enemy, const Player& player, const World& world) {
-    const cpVect centre = cpBodyGetPosition(enemy.body);
-    enemy.x = static_cast<float>(centre.x - ACTOR_WIDTH / 2);
-    enemy.y = static_cast<float>(centre.y - ACTOR_HEIGHT / 2);
+    const cpVect corner = actorCorner(enemy.body);
+    enemy.x = static_cast<float>(corner.x);
+    enemy.y = static_cast<float>(corner.y);
     const int footColumn = static_cast<int>(enemy.x / BLOCK_SIZE);
     const int footRow = static_cast<int>(enemy.y / BLOCK_SIZE) + 2;
 

@@ -20,6 +20,10 @@ void createWorldWalls(cpSpace* space) {
     }
 }
 
+cpVect actorCorner(cpBody* body) {
+    return cpvsub(cpBodyGetPosition(body), cpv(ACTOR_WIDTH / 2.0, ACTOR_HEIGHT / 2.0));
+}
+
 void applyImpulseAtOffset(cpBody* body, cpVect impulse, cpVect offset) {
     cpBodyApplyImpulseAtWorldPoint(body, impulse, cpvadd(cpBodyGetPosition(body), offset));
 }

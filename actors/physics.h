@@ -24,6 +24,9 @@ cpSpace* createSpace();
 /// Closes the 7200 x 4800 world with four static walls: left, top, bottom, right.
 void createWorldWalls(cpSpace* space);
 
+/// Top-left corner of an actor's 10 x 20 box whose centre is the body's position.
+cpVect actorCorner(cpBody* body);
+
 /// Applies an impulse at an offset from the body's centre, in world axes.
 void applyImpulseAtOffset(cpBody* body, cpVect impulse, cpVect offset);
 

@@ -35,9 +35,9 @@ void initPlayer(Player& player, cpSpace* space) {
 }
 
 void copyPlayerPosition(Player& player) {
-    const cpVect centre = cpBodyGetPosition(player.body);
-    player.x = static_cast<float>(centre.x - ACTOR_WIDTH / 2);
-    player.y = static_cast<float>(centre.y - ACTOR_HEIGHT / 2);
+    const cpVect corner = actorCorner(player.body);
+    player.x = static_cast<float>(corner.x);
+    player.y = static_cast<float>(corner.y);
 }
 
 void updatePlayer(Player& player, const World& world) {

@@ -101,8 +101,9 @@ void drawStartMenu(ALLEGRO_BITMAP* buttonBitmap, ALLEGRO_FONT* font) {
         al_draw_bitmap(buttonBitmap, button.left, button.top, 0);
     }
     for (const MenuButton& button : MENU_BUTTONS) {
-        al_draw_text(font, al_map_rgb(0, 0, 0), button.left + MENU_BUTTON_WIDTH / 2,
-                     button.top + CAPTION_DROP, ALLEGRO_ALIGN_CENTRE, button.caption);
+        const int captionX = button.left + MENU_BUTTON_WIDTH / 2;
+        al_draw_text(font, al_map_rgb(0, 0, 0), captionX, button.top + CAPTION_DROP,
+                     ALLEGRO_ALIGN_CENTRE, button.caption);
     }
     al_flip_display();
 }

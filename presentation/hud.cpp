@@ -31,8 +31,8 @@ void drawHud(const Player& player, const BlockTypes& blockTypes, ALLEGRO_FONT* f
                    0);
     for (const HudButtonPlace& button : HUD_BUTTONS) {
         const int left = player.screenWidth - button.leftFromRight;
+        const int captionX = left + HUD_BUTTON_WIDTH / 2;
         al_draw_bitmap(buttonBitmap, left, 0, 0);
-        al_draw_text(font, black, left + HUD_BUTTON_WIDTH / 2, 5, ALLEGRO_ALIGN_CENTRE,
-                     button.caption);
+        al_draw_text(font, black, captionX, 5, ALLEGRO_ALIGN_CENTRE, button.caption);
     }
 }

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Fails on unformatted code and on the faults that .clang-tidy's checks find.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+build_dir=${BUILD_DIR:-$root/build}
+cmake -S "$root" -B "$build_dir" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+
+mapfile -t sources < <(git ls-files '*.cpp' '*.h' '*.c')
+echo "lint: checking the format of ${#sources[@]} files"
+clang-format --dry-run --Werror "${sources[@]}"
+
+mapfile -t units < <(git ls-files 'actors/*.cpp' 'core/*.cpp' 'presentation/*.cpp' 'world/*.cpp')
+echo "lint: clang-tidy on ${#units[@]} game sources"
+printf '%s\n' "${units[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build_dir" --quiet
+echo "lint: clean"
