@@ -2,10 +2,12 @@
 #pragma once
 
 #include <allegro5/allegro.h>
-#include <vector>
+#include <atomic>
+#include <cstdint>
 
 #include "actors/enemy.h"
 #include "actors/player.h"
+#include "presentation/chunk_cache.h"
 #include "presentation/view.h"
 #include "world/block_types.h"
 #include "world/world_grid.h"
@@ -34,6 +36,8 @@ struct RenderThreadData {
     Enemy* enemies[ENEMY_COUNT];
     /// Guards the world, the player, the enemies and the space, shared with main and the enemies.
     ALLEGRO_MUTEX* stateLock;
+    /// Frames flipped so far; written by the render thread only, for measuring its pace.
+    std::atomic<uint64_t> framesDrawn;
 };
 
 /// One enemy as the frame draws it.
@@ -43,30 +47,30 @@ struct EnemySprite {
     float screenY;
 };
 
-/// Everything one frame draws, copied out of the shared records in one go.
+/// Everything one frame draws, copied out of the shared records in one go. The cells that
+/// changed travel in the chunk cache's plan.
 struct FrameSnapshot {
     /// The player as it stood (position, counts, selection, display size).
     Player player;
     /// The view for that position.
     View view;
-    /// The cells in view.
-    CellRange cells;
-    /// Bitmaps of the cells in view, row by row over `cells`.
-    std::vector<ALLEGRO_BITMAP*> cellBitmaps;
     /// The enemies; a null bitmap is an enemy not yet spawned.
     EnemySprite enemies[ENEMY_COUNT];
 };
 
-/// Copies what a frame draws out of the shared records. The caller holds the state lock.
+/// Copies what a frame draws out of the shared records and plans the chunks it shows, copying
+/// the cells of those that changed. The caller holds the state lock.
 void takeFrameSnapshot(const World& world, const Player& player, Enemy* const* enemies,
-                       FrameSnapshot& snapshot);
+                       ChunkCache& cache, FrameSnapshot& snapshot);
 
-/// Draws the cells of a snapshot onto the current target.
-void drawSnapshotCells(const FrameSnapshot& snapshot);
+/// Draws what lies over the grid (HUD, enemies, player) onto the current target.
+void drawFrameOverlay(const FrameSnapshot& snapshot, const BlockTypes& blockTypes,
+                      ALLEGRO_FONT* font, ALLEGRO_BITMAP* buttonBitmap);
 
-/// Draws a whole frame of a snapshot (black, cells, HUD, enemies, player) onto the current target.
-void drawFrame(const FrameSnapshot& snapshot, const BlockTypes& blockTypes, ALLEGRO_FONT* font,
-               ALLEGRO_BITMAP* buttonBitmap);
+/// Draws a whole frame of a snapshot (black, the grid from its chunks, HUD, enemies, player)
+/// onto the current target, first drawing again the chunks that changed.
+void drawFrame(const FrameSnapshot& snapshot, ChunkCache& cache, const BlockTypes& blockTypes,
+               ALLEGRO_FONT* font, ALLEGRO_BITMAP* buttonBitmap);
 
 /// The render thread's procedure; arg is its RenderThreadData.
 void* renderThreadProc(ALLEGRO_THREAD* thread, void* arg);

@@ -1,0 +1,165 @@
+#include "presentation/chunk_cache.h"
+
+#include <algorithm>
+#include <allegro5/allegro.h>
+
+namespace {
+
+// Chunks that a span of `size` pixels can touch at once: one more than fit when it straddles.
+int chunksAcross(int size) {
+    return (size + CHUNK_PIXELS - 2) / CHUNK_PIXELS + 1;
+}
+
+// A ring of one chunk around the view stays cached, so that walking to and fro along a chunk
+// border does not draw the same chunks again and again.
+constexpr int RING = 2;
+
+int chunkIndex(int chunkColumn, int chunkRow) {
+    return chunkColumn * CHUNK_ROWS + chunkRow;
+}
+
+CellRange chunksInView(const View& view, int width, int height) {
+    const CellRange cells = visibleCells(view, width, height);
+    if (cells.lastColumn < cells.firstColumn || cells.lastRow < cells.firstRow) {
+        return {0, -1, 0, -1};
+    }
+    return {cells.firstColumn / CHUNK_CELLS, cells.lastColumn / CHUNK_CELLS,
+            cells.firstRow / CHUNK_CELLS, cells.lastRow / CHUNK_CELLS};
+}
+
+// A free slot, else the one longest out of view. Slots in view this frame are never taken.
+int takeSlot(ChunkCache& cache) {
+    int oldest = -1;
+    for (int i = 0; i < static_cast<int>(cache.slots.size()); ++i) {
+        const ChunkSlot& slot = cache.slots[i];
+        if (slot.chunk < 0) {
+            return i;
+        }
+        if (slot.lastUsed < cache.frame &&
+            (oldest < 0 || slot.lastUsed < cache.slots[oldest].lastUsed)) {
+            oldest = i;
+        }
+    }
+    GAME_ASSERT(oldest >= 0, "more chunks in view than chunk bitmaps: size the cache from the "
+                             "display that the view is computed for");
+    cache.slotOfChunk[cache.slots[oldest].chunk] = -1;
+    return oldest;
+}
+
+void planRedraw(ChunkCache& cache, const World& world, int slot, int chunkColumn, int chunkRow) {
+    ChunkRedraw redraw{};
+    redraw.slot = slot;
+    redraw.firstColumn = chunkColumn * CHUNK_CELLS;
+    redraw.firstRow = chunkRow * CHUNK_CELLS;
+    redraw.columns = std::min(CHUNK_CELLS, WORLD_COLUMNS - redraw.firstColumn);
+    redraw.rows = std::min(CHUNK_CELLS, WORLD_ROWS - redraw.firstRow);
+    redraw.firstCell = cache.redrawCells.size();
+    for (int column = redraw.firstColumn; column < redraw.firstColumn + redraw.columns; ++column) {
+        for (int row = redraw.firstRow; row < redraw.firstRow + redraw.rows; ++row) {
+            cache.redrawCells.push_back(cellAt(world, column, row).bitmap);
+        }
+    }
+    cache.redraws.push_back(redraw);
+}
+
+void planChunk(ChunkCache& cache, const World& world, int chunkColumn, int chunkRow) {
+    const int chunk = chunkIndex(chunkColumn, chunkRow);
+    const uint32_t version = world.chunkVersions[chunk];
+    int slot = cache.slotOfChunk[chunk];
+    if (slot < 0) {
+        slot = takeSlot(cache);
+        cache.slotOfChunk[chunk] = slot;
+        cache.slots[slot].chunk = chunk;
+        planRedraw(cache, world, slot, chunkColumn, chunkRow);
+    } else if (cache.slots[slot].version != version) {
+        planRedraw(cache, world, slot, chunkColumn, chunkRow);
+    }
+    cache.slots[slot].version = version;
+    cache.slots[slot].lastUsed = cache.frame;
+}
+
+void redrawOne(const ChunkCache& cache, const ChunkRedraw& redraw) {
+    al_set_target_bitmap(cache.slots[redraw.slot].bitmap);
+    al_hold_bitmap_drawing(true);
+    size_t next = redraw.firstCell;
+    for (int i = 0; i < redraw.columns; ++i) {
+        for (int j = 0; j < redraw.rows; ++j) {
+            al_draw_bitmap(cache.redrawCells[next++], i * BLOCK_SIZE, j * BLOCK_SIZE, 0);
+        }
+    }
+    al_hold_bitmap_drawing(false); // the batch belongs to this target
+}
+
+} // namespace
+
+bool createChunkCache(ChunkCache& cache, int width, int height) {
+    const size_t count = static_cast<size_t>(chunksAcross(width) + RING) *
+                         static_cast<size_t>(chunksAcross(height) + RING);
+    cache.slots.clear();
+    std::fill(std::begin(cache.slotOfChunk), std::end(cache.slotOfChunk), -1);
+    cache.frame = 0;
+    cache.visible = {0, -1, 0, -1};
+    al_set_new_bitmap_flags(ALLEGRO_VIDEO_BITMAP);
+    for (size_t i = 0; i < count; ++i) {
+        ALLEGRO_BITMAP* bitmap = al_create_bitmap(CHUNK_PIXELS, CHUNK_PIXELS);
+        if (bitmap == nullptr) {
+            break;
+        }
+        cache.slots.push_back({bitmap, -1, 0, 0});
+    }
+    al_set_new_bitmap_flags(0);
+    if (cache.slots.size() < count) {
+        destroyChunkCache(cache);
+        return false;
+    }
+    return true;
+}
+
+void destroyChunkCache(ChunkCache& cache) {
+    for (ChunkSlot& slot : cache.slots) {
+        al_destroy_bitmap(slot.bitmap);
+    }
+    cache.slots.clear();
+    std::fill(std::begin(cache.slotOfChunk), std::end(cache.slotOfChunk), -1);
+}
+
+void planChunks(ChunkCache& cache, const World& world, const View& view, int width, int height) {
+    ++cache.frame;
+    cache.redraws.clear();
+    cache.redrawCells.clear();
+    cache.visible = chunksInView(view, width, height);
+    for (int column = cache.visible.firstColumn; column <= cache.visible.lastColumn; ++column) {
+        for (int row = cache.visible.firstRow; row <= cache.visible.lastRow; ++row) {
+            planChunk(cache, world, column, row);
+        }
+    }
+}
+
+void redrawChunks(ChunkCache& cache) {
+    if (cache.redraws.empty()) {
+        return;
+    }
+    ALLEGRO_BITMAP* const target = al_get_target_bitmap();
+    const bool held = al_is_bitmap_drawing_held();
+    al_hold_bitmap_drawing(false);
+    for (const ChunkRedraw& redraw : cache.redraws) {
+        redrawOne(cache, redraw);
+    }
+    al_set_target_bitmap(target);
+    al_hold_bitmap_drawing(held);
+}
+
+void drawChunks(const ChunkCache& cache, const View& view) {
+    const CellRange& chunks = cache.visible;
+    for (int column = chunks.firstColumn; column <= chunks.lastColumn; ++column) {
+        const int left = column * CHUNK_PIXELS;
+        const int width = std::min(CHUNK_PIXELS, WORLD_WIDTH - left);
+        for (int row = chunks.firstRow; row <= chunks.lastRow; ++row) {
+            const int top = row * CHUNK_PIXELS;
+            const int height = std::min(CHUNK_PIXELS, WORLD_HEIGHT - top);
+            const ChunkSlot& slot = cache.slots[cache.slotOfChunk[chunkIndex(column, row)]];
+            al_draw_bitmap_region(slot.bitmap, 0, 0, width, height, viewScreenX(view, left),
+                                  viewScreenY(view, top), 0);
+        }
+    }
+}

@@ -1,0 +1,76 @@
+// The picture of the grid, kept in chunk bitmaps of CHUNK_CELLS x CHUNK_CELLS cells. A frame
+// draws a few dozen chunks instead of thousands of cells; a chunk is drawn again from its cells
+// only when its version in the world changes or when it comes back into view. Every chunk
+// bitmap is a video bitmap of the display that is current on the render thread, so only that
+// thread creates, redraws and draws them.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "presentation/view.h"
+#include "world/world_grid.h"
+
+struct ALLEGRO_BITMAP;
+
+/// Side of a chunk in pixels.
+constexpr int CHUNK_PIXELS = CHUNK_CELLS * BLOCK_SIZE;
+/// Number of chunks in the grid.
+constexpr int CHUNK_COUNT = CHUNK_COLUMNS * CHUNK_ROWS;
+
+/// One chunk bitmap and the chunk whose picture it holds.
+struct ChunkSlot {
+    /// CHUNK_PIXELS square video bitmap; a chunk at the grid's edge uses its top-left part.
+    ALLEGRO_BITMAP* bitmap;
+    /// Index of the chunk it holds (column * CHUNK_ROWS + row), or -1 when free.
+    int chunk;
+    /// World::chunkVersions of that chunk when its picture was drawn.
+    uint32_t version;
+    /// Frame in which the chunk was last in view: the oldest slot is reused first.
+    uint64_t lastUsed;
+};
+
+/// A chunk to draw again, with its cells' bitmaps copied out of the world.
+struct ChunkRedraw {
+    /// Slot that receives the picture.
+    int slot;
+    /// First column and row of the chunk's cells.
+    int firstColumn, firstRow;
+    /// Columns and rows of the chunk that lie in the grid.
+    int columns, rows;
+    /// Where its cell bitmaps start in ChunkCache::redrawCells, column by column.
+    size_t firstCell;
+};
+
+/// The render thread's chunk bitmaps and this frame's plan.
+struct ChunkCache {
+    /// Enough bitmaps for every chunk in view and a ring around it.
+    std::vector<ChunkSlot> slots;
+    /// Slot of each chunk, or -1 when its picture is not cached.
+    int slotOfChunk[CHUNK_COUNT];
+    /// Number of the frame being planned.
+    uint64_t frame;
+    /// Chunks in view this frame (columns and rows of chunks, inclusive; empty when reversed).
+    CellRange visible;
+    /// Chunks that this frame draws again before it draws the grid.
+    std::vector<ChunkRedraw> redraws;
+    /// Cell bitmaps of the redraws, copied under the state lock.
+    std::vector<ALLEGRO_BITMAP*> redrawCells;
+};
+
+/// Creates the chunk bitmaps for a display of width x height pixels. Must run on a thread with
+/// the display current; returns false when a bitmap cannot be made (the cache is then empty).
+bool createChunkCache(ChunkCache& cache, int width, int height);
+
+/// Destroys the chunk bitmaps; on the thread that created them.
+void destroyChunkCache(ChunkCache& cache);
+
+/// Picks the chunks the view shows and copies the cell bitmaps of those to draw again. Touches
+/// no bitmap; the caller holds the state lock so that no cell changes meanwhile.
+void planChunks(ChunkCache& cache, const World& world, const View& view, int width, int height);
+
+/// Draws the planned chunks again from their cells; restores the calling thread's target.
+void redrawChunks(ChunkCache& cache);
+
+/// Draws the chunks in view onto the current target at the view's image of their corners.
+void drawChunks(const ChunkCache& cache, const View& view);
