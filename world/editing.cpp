@@ -1,0 +1,302 @@
+#include "world/editing.h"
+
+#include <cstdio>
+#include <unordered_set>
+
+#include "world/segments.h"
+
+namespace {
+
+// Segments made on the faces a mined block opens: no friction, as the game has always had.
+constexpr double MINED_FACE_FRICTION = 0.0;
+// A placed block's top segment is a little rounded, so the player slides onto it.
+constexpr double PLACED_TOP_RADIUS = 1.0;
+
+// The cell beyond each edge and the edge of that cell that faces back.
+struct EdgeNeighbour {
+    int dColumn, dRow;
+    BlockEdge facing;
+};
+
+// Indexed by BlockEdge: top, bottom, right, left.
+const EdgeNeighbour EDGE_NEIGHBOURS[EDGE_COUNT] = {
+    {0, -1, EDGE_BOTTOM},
+    {0, 1, EDGE_TOP},
+    {1, 0, EDGE_LEFT},
+    {-1, 0, EDGE_RIGHT},
+};
+
+// The order in which mining visits the neighbours (above, below, left, right) and placing
+// visits its own edges (left, right, top, bottom).
+const BlockEdge MINING_ORDER[EDGE_COUNT] = {EDGE_TOP, EDGE_BOTTOM, EDGE_LEFT, EDGE_RIGHT};
+const BlockEdge PLACING_ORDER[EDGE_COUNT] = {EDGE_LEFT, EDGE_RIGHT, EDGE_TOP, EDGE_BOTTOM};
+
+// One placeable kind: the selection that picks it, its stock and its block id.
+struct StockKind {
+    int32_t selectedBlock;
+    int32_t Player::*count;
+    BlockId id;
+};
+
+const StockKind STOCK_KINDS[] = {
+    {1, &Player::dirtCount, BLOCK_DIRT},
+    {2, &Player::grassCount, BLOCK_GRASS},
+    {3, &Player::stoneCount, BLOCK_STONE},
+    {4, &Player::goldCount, BLOCK_GOLD},
+};
+
+const char* const EDGE_NAMES[EDGE_COUNT] = {"top", "bottom", "right", "left"};
+
+const StockKind* stockKindForId(int id) {
+    for (const StockKind& kind : STOCK_KINDS) {
+        if (kind.id == id) {
+            return &kind;
+        }
+    }
+    return nullptr;
+}
+
+const StockKind* stockKindForSelection(int32_t selectedBlock) {
+    for (const StockKind& kind : STOCK_KINDS) {
+        if (kind.selectedBlock == selectedBlock) {
+            return &kind;
+        }
+    }
+    return nullptr;
+}
+
+// True when the neighbour beyond `edge` lies in the grid and is passable; a neighbour outside
+// the grid counts as solid, which keeps the border closed.
+bool neighbourPassable(const World& world, int column, int row, BlockEdge edge) {
+    const EdgeNeighbour& step = EDGE_NEIGHBOURS[edge];
+    return !cellSolidOrOutside(world, column + step.dColumn, row + step.dRow);
+}
+
+bool neighbourSolidInGrid(const World& world, int column, int row, BlockEdge edge) {
+    const EdgeNeighbour& step = EDGE_NEIGHBOURS[edge];
+    const int c = column + step.dColumn;
+    const int r = row + step.dRow;
+    return cellInGrid(c, r) && blockIsSolid(cellAt(world, c, r));
+}
+
+const cpShape* edgeShapeOf(const Block& cell, BlockEdge edge) {
+    return blockEdgeShape(const_cast<Block&>(cell), edge); // only read here
+}
+
+void dropEdgeSegment(cpSpace* space, Block& cell, BlockEdge edge) {
+    cpShape*& segment = blockEdgeShape(cell, edge);
+    if (segment != nullptr) {
+        dropWorldSegment(space, segment);
+        segment = nullptr;
+    }
+}
+
+// Puts a new segment on one edge of the cell; the segment the edge held leaves the space, so no
+// invisible wall is left behind. The ends come from the cell's place in the grid.
+void putEdgeSegment(World& world, cpSpace* space, int column, int row, BlockEdge edge,
+                    double radius, double friction) {
+    Block& cell = cellAt(world, column, row);
+    dropEdgeSegment(space, cell, edge);
+    cpVect a, b;
+    blockEdgeEnds(static_cast<float>(column * BLOCK_SIZE), static_cast<float>(row * BLOCK_SIZE),
+                  edge, a, b);
+    blockEdgeShape(cell, edge) = addWorldSegment(space, a, b, radius, friction);
+}
+
+void replaceCell(World& world, int column, int row, const Block& replacement) {
+    cellAt(world, column, row) = replacement; // one whole copy: readers see old or new fields
+    markCellChanged(world, column, row);
+}
+
+void dropOwnSegments(World& world, cpSpace* space, int column, int row) {
+    Block& cell = cellAt(world, column, row);
+    for (BlockEdge edge : MINING_ORDER) {
+        dropEdgeSegment(space, cell, edge);
+    }
+}
+
+void closeFacesAroundHole(World& world, cpSpace* space, int column, int row) {
+    for (BlockEdge edge : MINING_ORDER) {
+        if (neighbourSolidInGrid(world, column, row, edge)) {
+            const EdgeNeighbour& step = EDGE_NEIGHBOURS[edge];
+            putEdgeSegment(world, space, column + step.dColumn, row + step.dRow, step.facing, 0.0,
+                           MINED_FACE_FRICTION);
+        }
+    }
+}
+
+// A placed block's faces: a segment toward each passable neighbour; toward a solid neighbour
+// the face is now buried, so the neighbour's segment there leaves the space.
+void closePlacedBlock(World& world, cpSpace* space, int column, int row) {
+    for (BlockEdge edge : PLACING_ORDER) {
+        if (neighbourPassable(world, column, row, edge)) {
+            const double radius = edge == EDGE_TOP ? PLACED_TOP_RADIUS : 0.0;
+            putEdgeSegment(world, space, column, row, edge, radius, GROUND_FRICTION);
+        } else if (neighbourSolidInGrid(world, column, row, edge)) {
+            const EdgeNeighbour& step = EDGE_NEIGHBOURS[edge];
+            dropEdgeSegment(space, cellAt(world, column + step.dColumn, row + step.dRow),
+                            step.facing);
+        }
+    }
+}
+
+bool edgeEndsMatch(const cpShape* segment, int column, int row, BlockEdge edge) {
+    cpVect a, b;
+    blockEdgeEnds(static_cast<float>(column * BLOCK_SIZE), static_cast<float>(row * BLOCK_SIZE),
+                  edge, a, b);
+    return cpveql(cpSegmentShapeGetA(segment), a) && cpveql(cpSegmentShapeGetB(segment), b);
+}
+
+std::string edgeProblem(int column, int row, BlockEdge edge, const char* what) {
+    char text[160];
+    std::snprintf(text, sizeof text, "cell (%d, %d), %s edge: %s", column, row, EDGE_NAMES[edge],
+                  what);
+    return text;
+}
+
+// Checks one edge of one cell; records its segment in `seen`.
+bool edgeConsistent(const World& world, cpSpace* space, int column, int row, BlockEdge edge,
+                    std::unordered_set<const cpShape*>& seen, std::string& problem) {
+    const Block& cell = cellAt(world, column, row);
+    const cpShape* segment = edgeShapeOf(cell, edge);
+    const bool wanted = blockIsSolid(cell) && neighbourPassable(world, column, row, edge);
+    if (wanted != (segment != nullptr)) {
+        problem = edgeProblem(column, row, edge,
+                              wanted ? "open face without a segment"
+                                     : "holds a segment on a closed face");
+        return false;
+    }
+    if (segment == nullptr) {
+        return true;
+    }
+    if (!cpSpaceContainsShape(space, const_cast<cpShape*>(segment))) {
+        problem = edgeProblem(column, row, edge, "its segment is not in the space");
+    } else if (!edgeEndsMatch(segment, column, row, edge)) {
+        problem = edgeProblem(column, row, edge, "its segment lies elsewhere");
+    } else if (!seen.insert(segment).second) {
+        problem = edgeProblem(column, row, edge, "its segment is held twice");
+    } else {
+        return true;
+    }
+    return false;
+}
+
+struct OrphanCount {
+    const std::unordered_set<const cpShape*>* recorded;
+    int orphans;
+};
+
+// Static shapes that no cell holds must be the world's walls, which are longer than any edge.
+void countOrphan(cpShape* shape, void* data) {
+    OrphanCount& count = *static_cast<OrphanCount*>(data);
+    if (cpBodyGetType(cpShapeGetBody(shape)) != CP_BODY_TYPE_STATIC ||
+        count.recorded->count(shape) != 0) {
+        return;
+    }
+    if (cpvdist(cpSegmentShapeGetA(shape), cpSegmentShapeGetB(shape)) <= BLOCK_SIZE) {
+        ++count.orphans;
+    }
+}
+
+} // namespace
+
+bool canEditCell(const World& world, const Player& player, int column, int row) {
+    const float x = static_cast<float>(column * BLOCK_SIZE);
+    const float y = static_cast<float>(row * BLOCK_SIZE);
+    const bool inReach = player.x - PLAYER_REACH < x && x < player.x + PLAYER_REACH &&
+                         player.y - PLAYER_REACH < y && y < player.y + PLAYER_REACH;
+    if (!inReach) {
+        return false;
+    }
+    for (int edge = 0; edge < EDGE_COUNT; ++edge) {
+        if (neighbourPassable(world, column, row, static_cast<BlockEdge>(edge))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool mineCell(World& world, const BlockTypes& blockTypes, Player& player, cpSpace* space,
+              int column, int row) {
+    const Block& cell = cellAt(world, column, row);
+    if (!blockIsSolid(cell) || cell.id == BLOCK_NULL || !canEditCell(world, player, column, row)) {
+        return false;
+    }
+    const StockKind* kind = stockKindForId(cell.id);
+    GAME_ASSERT(kind != nullptr, "a solid block other than NULL must be a placeable kind");
+    dropOwnSegments(world, space, column, row);
+    ++(player.*(kind->count));
+    const int hole = row <= LAST_SKY_ROW ? BLOCK_AIR : BLOCK_UNDERGROUND;
+    replaceCell(world, column, row, blockTemplate(blockTypes, hole));
+    closeFacesAroundHole(world, space, column, row);
+    return true;
+}
+
+bool placeBlock(World& world, const BlockTypes& blockTypes, Player& player, cpSpace* space,
+                int column, int row) {
+    if (blockIsSolid(cellAt(world, column, row)) || !canEditCell(world, player, column, row)) {
+        return false;
+    }
+    const StockKind* kind = stockKindForSelection(player.selectedBlock);
+    const float x = static_cast<float>(column * BLOCK_SIZE);
+    const float y = static_cast<float>(row * BLOCK_SIZE);
+    if (kind == nullptr || player.*(kind->count) == 0) {
+        Block& cell = cellAt(world, column, row);
+        cell.x = x; // an empty-handed click still notes the cell's place
+        cell.y = y;
+        return false;
+    }
+    --(player.*(kind->count));
+    Block placed = blockTemplate(blockTypes, kind->id);
+    placed.x = x;
+    placed.y = y;
+    replaceCell(world, column, row, placed);
+    closePlacedBlock(world, space, column, row);
+    return true;
+}
+
+void clearWorldSegments(World& world, cpSpace* space) {
+    for (Block& cell : world.cells) {
+        for (int edge = 0; edge < EDGE_COUNT; ++edge) {
+            dropEdgeSegment(space, cell, static_cast<BlockEdge>(edge));
+        }
+    }
+}
+
+void buildWorldSegments(World& world, cpSpace* space) {
+    for (int column = 0; column < WORLD_COLUMNS; ++column) {
+        for (int row = 0; row < WORLD_ROWS; ++row) {
+            if (!blockIsSolid(cellAt(world, column, row))) {
+                continue;
+            }
+            for (BlockEdge edge : MINING_ORDER) {
+                GAME_ASSERT(blockEdgeShape(cellAt(world, column, row), edge) == nullptr,
+                            "building segments over old ones: clear the world's segments first");
+                if (neighbourPassable(world, column, row, edge)) {
+                    putEdgeSegment(world, space, column, row, edge, 0.0, GROUND_FRICTION);
+                }
+            }
+        }
+    }
+}
+
+bool worldSegmentsConsistent(const World& world, cpSpace* space, std::string& problem) {
+    std::unordered_set<const cpShape*> recorded;
+    for (int column = 0; column < WORLD_COLUMNS; ++column) {
+        for (int row = 0; row < WORLD_ROWS; ++row) {
+            for (int edge = 0; edge < EDGE_COUNT; ++edge) {
+                if (!edgeConsistent(world, space, column, row, static_cast<BlockEdge>(edge),
+                                    recorded, problem)) {
+                    return false;
+                }
+            }
+        }
+    }
+    OrphanCount count{&recorded, 0};
+    cpSpaceEachShape(space, countOrphan, &count);
+    if (count.orphans != 0) {
+        problem = std::to_string(count.orphans) + " world segments in the space belong to no cell";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,41 @@
+// Editing the world: mining and placing blocks within the player's reach, and keeping the
+// collision segments in step with the grid. Every edge between a solid and a passable cell
+// carries exactly one segment, held by the solid cell; no other world segment is in the space.
+#pragma once
+
+#include <chipmunk/chipmunk.h>
+#include <string>
+
+#include "actors/player.h"
+#include "world/block_types.h"
+#include "world/world_grid.h"
+
+/// How far the player reaches, in world pixels, from its top-left corner to a cell's.
+constexpr float PLAYER_REACH = 50.0f;
+
+/// True when the cell lies in the player's reach and at least one of its neighbours is
+/// passable (a neighbour outside the grid counts as solid). The cell must lie in the grid.
+bool canEditCell(const World& world, const Player& player, int column, int row);
+
+/// Mines the solid, non-NULL cell into the player's stock when it can be edited: it becomes Air
+/// (row 120 and above) or Underground, and its solid neighbours get segments on the faces it
+/// opened. Returns true when a block was mined.
+bool mineCell(World& world, const BlockTypes& blockTypes, Player& player, cpSpace* space,
+              int column, int row);
+
+/// Places the selected kind from the player's stock into the passable cell when it can be
+/// edited, with segments on its faces toward passable neighbours. An editable passable cell
+/// gets its place (x, y) even when the stock is empty. Returns true when a block was placed.
+bool placeBlock(World& world, const BlockTypes& blockTypes, Player& player, cpSpace* space,
+                int column, int row);
+
+/// Takes every segment the cells hold out of the space, frees it and clears the references.
+void clearWorldSegments(World& world, cpSpace* space);
+
+/// Gives every face between a solid and a passable cell a ground segment; the grid must hold
+/// no segment references yet (as after clearWorldSegments or a load).
+void buildWorldSegments(World& world, cpSpace* space);
+
+/// Checks the segment rule over the whole grid and space. On a break, returns false and says
+/// in `problem` which cell or segment breaks it.
+bool worldSegmentsConsistent(const World& world, cpSpace* space, std::string& problem);
