@@ -26,14 +26,18 @@ void renderOneFrame(RenderContext& context) {
 
 } // namespace
 
-void takeFrameSnapshot(const World& world, const Player& player, Enemy* const* enemies,
-                       ChunkCache& cache, FrameSnapshot& snapshot) {
+void snapshotActors(const Player& player, Enemy* const* enemies, FrameSnapshot& snapshot) {
     snapshot.player = player;
     snapshot.view = computeView(player.x, player.y, player.screenWidth, player.screenHeight);
-    planChunks(cache, world, snapshot.view, player.screenWidth, player.screenHeight);
     for (int i = 0; i < ENEMY_COUNT; ++i) {
         snapshot.enemies[i] = {enemies[i]->bitmap, enemies[i]->screenX, enemies[i]->screenY};
     }
+}
+
+void takeFrameSnapshot(const World& world, const Player& player, Enemy* const* enemies,
+                       ChunkCache& cache, FrameSnapshot& snapshot) {
+    snapshotActors(player, enemies, snapshot);
+    planChunks(cache, world, snapshot.view, player.screenWidth, player.screenHeight);
 }
 
 void drawFrameOverlay(const FrameSnapshot& snapshot, const BlockTypes& blockTypes,

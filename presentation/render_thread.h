@@ -58,6 +58,10 @@ struct FrameSnapshot {
     EnemySprite enemies[ENEMY_COUNT];
 };
 
+/// Copies the player, the view and the enemies' sprites out of the shared records. The caller
+/// holds the state lock.
+void snapshotActors(const Player& player, Enemy* const* enemies, FrameSnapshot& snapshot);
+
 /// Copies what a frame draws out of the shared records and plans the chunks it shows, copying
 /// the cells of those that changed. The caller holds the state lock.
 void takeFrameSnapshot(const World& world, const Player& player, Enemy* const* enemies,
