@@ -7,6 +7,8 @@
 #include "core/globals.h"
 #include "core/worker.h"
 #include "presentation/keyboard.h"
+#include "world/mouse.h"
+#include "world/save_file.h"
 
 namespace {
 
@@ -41,12 +43,20 @@ void onKey(const ALLEGRO_EVENT& event, LoopContext&) {
     al_unlock_mutex(stateLock);
 }
 
+// The press takes the state lock itself: a save's file work runs without it.
+void onMouseDown(const ALLEGRO_EVENT& event, LoopContext& context) {
+    MouseTargets targets{context.world, context.blockTypes, player,
+                         space,         stateLock,          GAME_SAVE_DIRECTORY};
+    handleMouseDown(event, targets);
+}
+
 struct EventHandler {
     ALLEGRO_EVENT_TYPE type;
     void (*handle)(const ALLEGRO_EVENT& event, LoopContext& context);
 };
 
 const EventHandler EVENT_HANDLERS[] = {
+    {ALLEGRO_EVENT_MOUSE_BUTTON_DOWN, onMouseDown},
     {ALLEGRO_EVENT_KEY_DOWN, onKey},
     {ALLEGRO_EVENT_KEY_UP, onKey},
     {ALLEGRO_EVENT_TIMER, onTimer},

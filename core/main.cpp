@@ -10,6 +10,7 @@
 #include "core/globals.h"
 #include "core/system.h"
 #include "core/worker.h"
+#include "world/save_file.h"
 #include "world/terrain.h"
 
 namespace {
@@ -20,8 +21,18 @@ void createOrLoadWorld() {
     std::printf("Loading Blocks\n");
     initBlockTypes(blockTypes);
     bindBlockBitmaps(blockTypes, atlas.blockSwatches);
-    std::printf("Generating a New World\n");
-    generateWorld(world, blockTypes, space);
+    if (!player.loadRequested) {
+        std::printf("Generating a New World\n");
+        generateWorld(world, blockTypes, space);
+        return;
+    }
+    std::printf("Loading a saved world\n");
+    loadWorld(world, player, blockTypes, space, GAME_SAVE_DIRECTORY, stateLock);
+    if (player.loadFailed) {
+        std::printf("Error Loading, making a new world instead.\n");
+        generateWorld(world, blockTypes, space);
+        player.loadFailed = 0;
+    }
 }
 
 void startWorkers() {
