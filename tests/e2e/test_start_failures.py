@@ -1,0 +1,53 @@
+"""Ways the game ends before a world exists: the start menu's window closed, and no font to
+draw with. Both end with status 1 and say why on the console."""
+
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+from harness import CHIPMUNK_LINES  # noqa: E402
+
+BANNER = "Starting Tellurn 0.69! Please note that this is mainly a debug window."
+NO_FONT = "Unable to find font, you cocked something up... Quitting"
+
+
+class StartFailures(harness.GameTestCase):
+    def test_closing_the_menu_quits_with_status_1(self):
+        game = self.start_game()
+        menu = game.wait_for_menu()
+        self.assertEqual(1, len(game.windows()), "the menu is the only window")
+        game.close(menu)
+        self.assertEqual(1, game.wait_exit())
+        lines = game.lines()
+        self.assertEqual(CHIPMUNK_LINES + [BANNER, "Initializing System", "Loading Font"],
+                         lines[:5])
+        # lines[5] is the notice that the Windows font is missing.
+        self.assertEqual(["Initializing Event Sources", "Initializing Player", "Quitting."],
+                         lines[6:])
+
+    def test_without_a_font_the_game_quits_with_status_1_after_two_seconds(self):
+        game = self.start_game(with_data=False)
+        sizes = set()
+
+        def ended():
+            sizes.update(w.size() for w in game.windows())
+            return not game.running()
+
+        harness.wait_until("the game to give up", ended, harness.START_TIMEOUT, interval=0.1)
+        self.assertEqual(1, game.wait_exit())
+        lines = game.lines()
+        self.assertEqual(CHIPMUNK_LINES + [BANNER, "Initializing System", "Loading Font"],
+                         lines[:5])
+        self.assertEqual(7, len(lines), "one notice line, then the farewell: %s" % lines)
+        self.assertTrue(lines[5].strip(), "a notice that the Windows font is missing")
+        self.assertEqual(NO_FONT, lines[6])
+        delay = game.exited_at - game.line_time(NO_FONT)
+        self.assertGreaterEqual(delay, 1.9, "the console stays two seconds")
+        self.assertLess(delay, 4.0)
+        self.assertTrue(sizes <= {harness.MENU_SIZE}, "no window but the menu's: %s" % sizes)
+
+
+if __name__ == "__main__":
+    harness.main()
