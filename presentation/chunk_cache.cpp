@@ -78,6 +78,39 @@ void planChunk(ChunkCache& cache, const World& world, int chunkColumn, int chunk
     cache.slots[slot].lastUsed = cache.frame;
 }
 
+bool chunkCurrent(const ChunkCache& cache, const World& world, int chunk) {
+    const int slot = cache.slotOfChunk[chunk];
+    return slot >= 0 && cache.slots[slot].version == world.chunkVersions[chunk];
+}
+
+bool inRange(const CellRange& range, int column, int row) {
+    return column >= range.firstColumn && column <= range.lastColumn && row >= range.firstRow &&
+           row <= range.lastRow;
+}
+
+// Draws at most one chunk of the ring around the view ahead of time, so that walking into new
+// chunks spreads their drawing over the frames before they show. A frame with redraws of its
+// own in view draws none ahead.
+void prefetchOne(ChunkCache& cache, const World& world) {
+    const CellRange& seen = cache.visible;
+    if (!cache.redraws.empty() || seen.lastColumn < seen.firstColumn) {
+        return;
+    }
+    const int firstColumn = std::max(0, seen.firstColumn - 1);
+    const int lastColumn = std::min(CHUNK_COLUMNS - 1, seen.lastColumn + 1);
+    const int firstRow = std::max(0, seen.firstRow - 1);
+    const int lastRow = std::min(CHUNK_ROWS - 1, seen.lastRow + 1);
+    for (int column = firstColumn; column <= lastColumn; ++column) {
+        for (int row = firstRow; row <= lastRow; ++row) {
+            if (!inRange(seen, column, row) &&
+                !chunkCurrent(cache, world, chunkIndex(column, row))) {
+                planChunk(cache, world, column, row);
+                return;
+            }
+        }
+    }
+}
+
 void redrawOne(const ChunkCache& cache, const ChunkRedraw& redraw) {
     al_set_target_bitmap(cache.slots[redraw.slot].bitmap);
     al_hold_bitmap_drawing(true);
@@ -133,23 +166,32 @@ void planChunks(ChunkCache& cache, const World& world, const View& view, int wid
             planChunk(cache, world, column, row);
         }
     }
+    prefetchOne(cache, world);
 }
 
 void redrawChunks(ChunkCache& cache) {
     if (cache.redraws.empty()) {
         return;
     }
-    ALLEGRO_BITMAP* const target = al_get_target_bitmap();
     const bool held = al_is_bitmap_drawing_held();
     al_hold_bitmap_drawing(false);
+    ALLEGRO_STATE state;
+    al_store_state(&state, ALLEGRO_STATE_TARGET_BITMAP | ALLEGRO_STATE_BLENDER);
+    al_set_blender(ALLEGRO_ADD, ALLEGRO_ONE, ALLEGRO_ZERO); // cells are opaque: copy, don't blend
     for (const ChunkRedraw& redraw : cache.redraws) {
         redrawOne(cache, redraw);
     }
-    al_set_target_bitmap(target);
+    al_restore_state(&state);
     al_hold_bitmap_drawing(held);
 }
 
 void drawChunks(const ChunkCache& cache, const View& view) {
+    const bool held = al_is_bitmap_drawing_held();
+    al_hold_bitmap_drawing(false);
+    ALLEGRO_STATE state;
+    al_store_state(&state, ALLEGRO_STATE_BLENDER);
+    al_set_blender(ALLEGRO_ADD, ALLEGRO_ONE, ALLEGRO_ZERO); // chunks are opaque: copy them
+    al_hold_bitmap_drawing(true);
     const CellRange& chunks = cache.visible;
     for (int column = chunks.firstColumn; column <= chunks.lastColumn; ++column) {
         const int left = column * CHUNK_PIXELS;
@@ -162,4 +204,7 @@ void drawChunks(const ChunkCache& cache, const View& view) {
                                   viewScreenY(view, top), 0);
         }
     }
+    al_hold_bitmap_drawing(false); // the batch was made with the copying blender
+    al_restore_state(&state);
+    al_hold_bitmap_drawing(held);
 }

@@ -256,7 +256,16 @@ TEST_F(ChunkCacheDrawing, RedrawsAChunkOnlyWhenItsVersionMoves) {
     const DisplaySize size{1440, 900};
     Targets targets(size);
     placePlayer(size, 3200.5f, 1190.3f);
+    // The chunks in view, then one chunk of the ring around them per frame ahead of time.
+    int frames = 1;
     drawCached(*targets.cache, targets.cached);
+    EXPECT_GT(targets.cache->redraws.size(), 1u);
+    while (!targets.cache->redraws.empty() && frames < CHUNK_COUNT) {
+        drawCached(*targets.cache, targets.cached);
+        EXPECT_LE(targets.cache->redraws.size(), 1u);
+        ++frames;
+    }
+    EXPECT_TRUE(targets.cache->redraws.empty());
     // A cell changed behind the cache's back keeps its old picture: the frame reuses chunks.
     // (330, 125) lies clear of the player, the enemies and the HUD.
     game.setCell(330, 125, BLOCK_GOLD);

@@ -1,0 +1,104 @@
+#include "bench/save_bench.h"
+
+#include <allegro5/allegro.h>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "bench/bench_world.h"
+#include "world/save_file.h"
+
+namespace {
+
+// The save functions say on the console what they did; the table stays the only output.
+struct QuietStdout {
+    int saved;
+    QuietStdout() {
+        std::fflush(stdout);
+        saved = dup(STDOUT_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        close(null);
+    }
+    ~QuietStdout() {
+        std::fflush(stdout);
+        dup2(saved, STDOUT_FILENO);
+        close(saved);
+    }
+};
+
+bool plainWrite(const std::string& path, const std::vector<char>& bytes, bool toDisk) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    written = std::fflush(file) == 0 && written;
+    if (toDisk) {
+        written = fsync(fileno(file)) == 0 && written;
+    }
+    return std::fclose(file) == 0 && written;
+}
+
+bool plainRead(const std::string& path, std::vector<char>& bytes) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool read = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    std::fclose(file);
+    return read;
+}
+
+} // namespace
+
+bool benchSaving(BenchTable& table, int repetitions) {
+    char directory[] = "/tmp/tellurn-bench-XXXXXX";
+    if (mkdtemp(directory) == nullptr) {
+        return false;
+    }
+    const std::string plainPath = std::string(directory) + "/plain.bin";
+    std::vector<char> bytes(SAVE_FILE_SIZE, 7);
+    BenchWorld* state = new BenchWorld{};
+    createBenchWorld(*state, 463457);
+    spawnBenchEnemies(*state, nullptr);
+    ALLEGRO_MUTEX* stateLock = al_create_mutex();
+    bool ok = true;
+    const int n = repetitions;
+    const std::string size = std::to_string(SAVE_FILE_SIZE) + " bytes";
+    addRow(table, "plain write of " + size + " (fwrite)",
+           medianMilliseconds(n, [&] { ok = plainWrite(plainPath, bytes, false) && ok; }), "ms", n);
+    addRow(table, "plain write of " + size + " (fwrite, fsync)",
+           medianMilliseconds(n, [&] { ok = plainWrite(plainPath, bytes, true) && ok; }), "ms", n);
+    addRow(table, "plain read of " + size + " (fread)",
+           medianMilliseconds(n, [&] { ok = plainRead(plainPath, bytes) && ok; }), "ms", n);
+    {
+        QuietStdout quiet;
+        const double save = medianMilliseconds(
+            n, [&] { ok = saveWorld(*state->world, state->player, directory) && ok; });
+        const double load = medianMilliseconds(n, [&] {
+            ok = loadWorld(*state->world, state->player, state->blockTypes, state->space, directory,
+                           stateLock) &&
+                 ok;
+        });
+        addRow(table, "saving the world (encode, write, fsync, rename)", save, "ms", n);
+        addRow(table, "loading the world (read, check, decode, segments)", load, "ms", n);
+    }
+    if (!ok) {
+        std::printf("a save, load, plain write or plain read failed in %s\n", directory);
+    }
+    const std::string files[] = {plainPath, std::string(directory) + "/" + SAVE_FILE_NAME,
+                                 std::string(directory) + "/" + SAVE_FILE_NAME +
+                                     SAVE_BACKUP_SUFFIX};
+    for (const std::string& file : files) {
+        std::remove(file.c_str());
+    }
+    rmdir(directory);
+    al_destroy_mutex(stateLock);
+    destroyBenchWorld(*state);
+    delete state;
+    return ok;
+}
