@@ -298,7 +298,7 @@ def normalise_glyph(glyph):
 class Game:
     """One run of the game executable on a virtual screen, in its own working directory."""
 
-    def __init__(self, screen, workdir, fake_start=None):
+    def __init__(self, screen, workdir, fake_start=None, console_name="console.txt"):
         self.screen = screen
         self.env = screen.env()
         self.workdir = Path(workdir)
@@ -311,7 +311,7 @@ class Game:
         self._lines_lock = threading.Lock()
         self._reader = None
         self.console_closed_at = None
-        self.console_path = self.workdir / "console.txt"
+        self.console_path = self.workdir / console_name
 
     # --- running -------------------------------------------------------------------------
 
@@ -452,10 +452,16 @@ class Game:
 
     def wait_for_game_display(self, size=None):
         """Waits for the game display (the first window that is not the menu) to be drawn on."""
-        display = self.wait_for_window(
+        return self.wait_for_window(
             "the game display", lambda w: w.size() != MENU_SIZE and (size is None or
                                                                      w.size() == size))
-        return display
+
+    def wait_for_first_frame(self, display):
+        """Waits until the render thread has drawn on the game display (the HUD's grey Save
+        button, drawn in every frame whatever the world shows) and returns that shot."""
+        return self.wait_for_picture(
+            "the first frame", display,
+            lambda shot: shot.pixel(display.width - 95, 2) == BUTTON_GREY)
 
     # --- input ---------------------------------------------------------------------------
 
@@ -477,13 +483,15 @@ class Game:
                   str(window.width // 2), str(window.height // 2)], self.env)
 
     def key_down(self, window, key):
+        """Presses a key (an X keysym name such as Right, 3 or a) on the window."""
         run_tool(["xdotool", "keydown", "--window", window.id, key], self.env)
 
     def key_up(self, window, key):
+        """Releases a key on the window."""
         run_tool(["xdotool", "keyup", "--window", window.id, key], self.env)
 
     def press(self, window, key):
-        """Presses and releases a key (an X keysym name such as Right, 3 or a)."""
+        """Presses and releases a key."""
         self.key_down(window, key)
         self.key_up(window, key)
 
@@ -616,20 +624,22 @@ class GameTestCase(unittest.TestCase):
         target = Path(TOOLS.artifacts) / self.id().split(".", 1)[-1]
         shutil.rmtree(target, ignore_errors=True)
         target.mkdir(parents=True, exist_ok=True)
-        for number, game in enumerate(self.games):
+        for game in self.games:
             if game.console_path.exists():
-                shutil.copy(game.console_path, target / ("console-%d.txt" % number))
+                shutil.copy(game.console_path, target / game.console_path.name)
         if self.last_shot is not None:
             self.last_shot.save_png(target / "last-shot.png")
 
-    def start_game(self, with_data=True, fake_start=None):
+    def start_game(self, with_data=True, fake_start=None, workdir=None):
         """Starts the game in a new working directory (with a copy of data/ unless told
-        otherwise). fake_start pins the clock the game starts with (seconds since 1970)."""
-        workdir = tempfile.mkdtemp(prefix="tellurn-e2e-")
-        self.workdirs.append(workdir)
-        if with_data:
-            shutil.copytree(TOOLS.data, Path(workdir) / "data")
-        game = Game(self.screen, workdir, fake_start)
+        otherwise), or in the working directory of an earlier game (to find its save file).
+        fake_start pins the clock the game starts with (seconds since 1970)."""
+        if workdir is None:
+            workdir = tempfile.mkdtemp(prefix="tellurn-e2e-")
+            self.workdirs.append(workdir)
+            if with_data:
+                shutil.copytree(TOOLS.data, Path(workdir) / "data")
+        game = Game(self.screen, workdir, fake_start, "console-%d.txt" % len(self.games))
         self.games.append(game)
         game.start()
         return game

@@ -32,9 +32,7 @@ class DisplaySizes(harness.GameTestCase):
         display = game.wait_for_game_display()
         self.assertEqual(size, display.size(), "display opened after %s" % (clicks,))
         game.wait_for_line("Threads, report in team!")
-        shot = game.wait_for_picture("the first frame", display,
-                                     lambda s: s.pixel(size[0] // 2, 100) != harness.BLACK)
-        self.last_shot = shot
+        shot = self.last_shot = game.wait_for_first_frame(display)
         self.assertEqual(harness.BLOCK_COLOURS[1], shot.pixel(size[0] // 2, 100), "sky at the top")
         frame = game.window_property(display, "_MOTIF_WM_HINTS")
         game.close(display)

@@ -4,7 +4,6 @@ ordered shutdown."""
 
 import math
 import sys
-import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))

@@ -2,7 +2,6 @@
 draw with. Both end with status 1 and say why on the console."""
 
 import sys
-import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
