@@ -1,5 +1,6 @@
 #include "world/editing.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <unordered_set>
 
@@ -224,8 +225,12 @@ bool mineCell(World& world, const BlockTypes& blockTypes, Player& player, cpSpac
     }
     const StockKind* kind = stockKindForId(cell.id);
     GAME_ASSERT(kind != nullptr, "a solid block other than NULL must be a placeable kind");
+    int32_t& stock = player.*(kind->count);
+    if (stock == INT32_MAX) {
+        return false; // a full stock takes no more, and the block stays where it is
+    }
     dropOwnSegments(world, space, column, row);
-    ++(player.*(kind->count));
+    ++stock;
     const int hole = row <= LAST_SKY_ROW ? BLOCK_AIR : BLOCK_UNDERGROUND;
     replaceCell(world, column, row, blockTemplate(blockTypes, hole));
     closeFacesAroundHole(world, space, column, row);

@@ -19,7 +19,7 @@ bool canEditCell(const World& world, const Player& player, int column, int row);
 
 /// Mines the solid, non-NULL cell into the player's stock when it can be edited: it becomes Air
 /// (row 120 and above) or Underground, and its solid neighbours get segments on the faces it
-/// opened. Returns true when a block was mined.
+/// opened. A stock already at its 32-bit limit takes no more. Returns true when a block was mined.
 bool mineCell(World& world, const BlockTypes& blockTypes, Player& player, cpSpace* space,
               int column, int row);
 
