@@ -311,6 +311,7 @@ class Game:
         self._lines_lock = threading.Lock()
         self._reader = None
         self.console_closed_at = None
+        self.latest_shot = None  # the last screenshot taken, for the artifacts
         self.console_path = self.workdir / console_name
 
     # --- running -------------------------------------------------------------------------
@@ -517,7 +518,8 @@ class Game:
         width, height = self.screen.width, self.screen.height
         if len(data) != width * height * 3:
             raise HarnessError("screenshot has %d bytes, not %d" % (len(data), width * height * 3))
-        return Picture(width, height, data)
+        self.latest_shot = Picture(width, height, data)
+        return self.latest_shot
 
     def window_shot(self, window):
         """The window's pixels, from a screenshot of the whole screen."""
@@ -600,8 +602,8 @@ def find_world_seed(picture, candidates, offset_x, offset_y, skip=()):
 
 class GameTestCase(unittest.TestCase):
     """A test case whose games run on their own virtual screen and working directory, all
-    cleaned up after each test whatever happens. Console logs and the last screenshot of a
-    failed test are kept in the artifacts directory."""
+    cleaned up after each test whatever happens. The console logs and the last screenshot of
+    each test are kept in the artifacts directory."""
 
     def setUp(self):
         self.screen = VirtualScreen()
@@ -627,8 +629,11 @@ class GameTestCase(unittest.TestCase):
         for game in self.games:
             if game.console_path.exists():
                 shutil.copy(game.console_path, target / game.console_path.name)
-        if self.last_shot is not None:
-            self.last_shot.save_png(target / "last-shot.png")
+        # The shot the test looked at last, or else the screen as the harness last saw it.
+        shots = [self.last_shot] + [game.latest_shot for game in reversed(self.games)]
+        shot = next((s for s in shots if s is not None), None)
+        if shot is not None:
+            shot.save_png(target / "last-shot.png")
 
     def start_game(self, with_data=True, fake_start=None, workdir=None):
         """Starts the game in a new working directory (with a copy of data/ unless told
