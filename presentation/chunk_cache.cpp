@@ -10,8 +10,8 @@ int chunksAcross(int size) {
     return (size + CHUNK_PIXELS - 2) / CHUNK_PIXELS + 1;
 }
 
-// A ring of one chunk around the view stays cached, so that walking to and fro along a chunk
-// border does not draw the same chunks again and again.
+// Chunks added across and down for a ring of one chunk around the view: those are drawn ahead
+// of time and stay cached, so that walking to and fro across a chunk border redraws nothing.
 constexpr int RING = 2;
 
 int chunkIndex(int chunkColumn, int chunkRow) {
