@@ -18,8 +18,10 @@ void placeAxis(double position, int size, int worldSize, ViewCase& viewCase, dou
         viewCase = VIEW_END_EDGE;
         offset = size - worldSize;
     } else {
+        // The view scrolls in whole pixels with the player's truncated position, so the player,
+        // resting a fraction of a pixel into the ground, is drawn standing on it.
         viewCase = VIEW_FOLLOWING;
-        offset = half - position;
+        offset = half - std::trunc(position);
     }
 }
 

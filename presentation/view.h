@@ -6,7 +6,7 @@
 /// How the view is placed on one axis.
 enum ViewCase { VIEW_START_EDGE, VIEW_FOLLOWING, VIEW_END_EDGE };
 
-/// The mapping screen = world + offset on both axes.
+/// The mapping screen = world + offset on both axes; the offsets are whole pixels.
 struct View {
     /// Horizontal placement: left edge, following the player, or right edge.
     ViewCase caseX;

@@ -191,10 +191,10 @@ class FirstSession(harness.GameTestCase):
     def check_world(self, game, shot):
         self.last_shot = shot
         top = grass_top(shot)
-        # The player stands at y = 1190 up to the physics' fraction of a pixel, which the
-        # view rounds down: cell (c, r) at screen (10c, 10r - 740), or 741 with a fraction.
-        self.assertIn(top, (GRASS_ROW_TOP - 740, GRASS_ROW_TOP - 741), "grass row on screen")
-        offset_y = top - GRASS_ROW_TOP
+        # The player stands at y = 1190 up to the physics' fraction of a pixel; the view
+        # scrolls in whole pixels, so cell (c, r) is at screen (10c, 10r - 740).
+        self.assertEqual(GRASS_ROW_TOP - 740, top, "grass row on screen")
+        offset_y = -740
         generated = game.line_time("Generating a New World") - game.started_at
         candidates = [FAKE_START + k for k in range(math.ceil(generated) + 2)]
         skip = HUD_SKIP + [PLAYER_BOX]
@@ -251,8 +251,8 @@ class FirstSession(harness.GameTestCase):
         moved = game.wait_for_picture("the player walking right", display,
                                       lambda s: (teal_left(s) or 0) >= PLAYER_BOX[0] + 10, 5)
         self.last_shot = moved
-        self.assertIn(grass_top(moved), (GRASS_ROW_TOP - 740, GRASS_ROW_TOP - 741),
-                      "walked along the grass, neither fell nor rose")
+        self.assertEqual(GRASS_ROW_TOP - 740, grass_top(moved),
+                         "walked along the grass, neither fell nor rose")
 
     # --- the console -----------------------------------------------------------------------
 

@@ -95,9 +95,9 @@ TEST_F(EnemyOnGround, ScreenPositionFollowsTheViewAtBothWorldEdges) {
     EXPECT_FLOAT_EQ(4400.0f - 7200.0f + 1440.0f, enemy.screenX);
     EXPECT_FLOAT_EQ(1190.0f - 4800.0f + 900.0f, enemy.screenY);
 
-    player.x = 4000.5f; // following: same offset from the middle as from the player
+    player.x = 4000.5f; // following: same offset from the middle as from the player's pixel
     player.y = 1000.0f;
     stepEnemy(enemy, player, *test.world);
-    EXPECT_FLOAT_EQ(720.0f + 399.5f, enemy.screenX);
+    EXPECT_FLOAT_EQ(720.0f + 400.0f, enemy.screenX);
     EXPECT_FLOAT_EQ(450.0f + 190.0f, enemy.screenY);
 }
