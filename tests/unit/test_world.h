@@ -3,6 +3,8 @@
 
 #include <chipmunk/chipmunk.h>
 #include <memory>
+#include <unordered_set>
+#include <vector>
 
 #include "actors/physics.h"
 #include "core/game_random.h"
@@ -22,7 +24,7 @@ struct TestWorld {
         createWorldWalls(space);
         initBlockTypes(blockTypes);
     }
-    ~TestWorld() { cpSpaceFree(space); }
+    ~TestWorld() { freeSpace(); }
     TestWorld(const TestWorld&) = delete;
     TestWorld& operator=(const TestWorld&) = delete;
 
@@ -32,11 +34,47 @@ struct TestWorld {
         generateTerrain(*world, blockTypes, space);
     }
 
+    /// Frees the space with every shape and body in it, and the segments cells still hold
+    /// outside it: the space owns what is added to it but does not free it.
+    void freeSpace() {
+        std::unordered_set<cpShape*> shapes;
+        for (const Block& cell : world->cells) {
+            for (cpShape* segment :
+                 {cell.topShape, cell.bottomShape, cell.rightShape, cell.leftShape}) {
+                if (segment != nullptr) {
+                    shapes.insert(segment);
+                }
+            }
+        }
+        std::vector<cpBody*> bodies;
+        cpSpaceEachShape(space, collectShape, &shapes);
+        cpSpaceEachBody(space, collectBody, &bodies);
+        for (cpShape* shape : shapes) {
+            if (cpSpaceContainsShape(space, shape)) {
+                cpSpaceRemoveShape(space, shape);
+            }
+            cpShapeFree(shape);
+        }
+        for (cpBody* body : bodies) {
+            cpSpaceRemoveBody(space, body);
+            cpBodyFree(body);
+        }
+        cpSpaceFree(space);
+    }
+
     /// Makes one cell a copy of a template at its place (no segments).
     void setCell(int column, int row, int id) {
         Block& cell = cellAt(*world, column, row);
         cell = blockTemplate(blockTypes, id);
         cell.x = static_cast<float>(column * BLOCK_SIZE);
         cell.y = static_cast<float>(row * BLOCK_SIZE);
+    }
+
+  private:
+    static void collectShape(cpShape* shape, void* shapes) {
+        static_cast<std::unordered_set<cpShape*>*>(shapes)->insert(shape);
+    }
+    static void collectBody(cpBody* body, void* bodies) {
+        static_cast<std::vector<cpBody*>*>(bodies)->push_back(body);
     }
 };

@@ -1,0 +1,125 @@
+// Writes the save fuzzer's seed corpus into a directory: the two real saves as they are, and
+// damaged ones, each with one fault a player's disk or a stray program could leave.
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "save_fuzz_input.h"
+
+namespace {
+
+// Offsets in the header and in a cell record, as the file lays them out.
+constexpr size_t HEADER_X = 0;
+constexpr size_t HEADER_Y = 4;
+constexpr size_t HEADER_DIRT = 8;
+constexpr size_t HEADER_GOLD = 20;
+constexpr size_t HEADER_SELECTED = 32;
+constexpr size_t HEADER_IMPULSE_Y = 296;
+constexpr size_t CELL_NAME = 0;
+constexpr size_t CELL_ID = 8;
+constexpr size_t CELL_PASSABLE = 16;
+constexpr size_t CELL_X = 20;
+constexpr size_t CELL_Y = 24;
+
+struct Seed {
+    const char* name;
+    std::vector<uint8_t> bytes;
+};
+
+std::vector<uint8_t> text(const char* name) {
+    std::vector<uint8_t> bytes(BLOCK_NAME_SIZE, 0);
+    for (int i = 0; i < BLOCK_NAME_SIZE && name[i] != '\0'; ++i) {
+        bytes[i] = static_cast<uint8_t>(name[i]);
+    }
+    return bytes;
+}
+
+// A whole cell record of a type at a place, as the game writes one.
+FuzzPatch& wholeCell(FuzzPatch& patch, int column, int row, const char* name, int id,
+                     uint8_t passable, float x, float y) {
+    return patch.cell(column, row, CELL_NAME, text(name))
+        .cell(column, row, CELL_ID, fuzzBytesOfI32(id))
+        .cell(column, row, CELL_PASSABLE, {passable})
+        .cell(column, row, CELL_X, fuzzBytesOfF32(x))
+        .cell(column, row, CELL_Y, fuzzBytesOfF32(y));
+}
+
+std::vector<Seed> seeds() {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float infinity = std::numeric_limits<float>::infinity();
+    FuzzPatch mined(FUZZ_BASE_NEW_WORLD);
+    wholeCell(mined, 4, 121, "Undergro", BLOCK_UNDERGROUND, 1, 0, 0);
+    FuzzPatch placed(FUZZ_BASE_DUG_WORLD);
+    wholeCell(placed, 40, 100, "Gold", BLOCK_GOLD, 0, 400, 1000);
+    FuzzPatch tunnel(FUZZ_BASE_NEW_WORLD);
+    for (int column = 0; column < 40; ++column) {
+        wholeCell(tunnel, column, 478, "Undergro", BLOCK_UNDERGROUND, 1, 0, 0);
+    }
+    FuzzPatch swapped(FUZZ_BASE_NEW_WORLD);
+    wholeCell(swapped, 719, 300, "Stone", BLOCK_STONE, 0, 7190, 3000);
+    return {
+        {"real-new-world", FuzzPatch(FUZZ_BASE_NEW_WORLD).bytes},
+        {"real-dug-world", FuzzPatch(FUZZ_BASE_DUG_WORLD).bytes},
+        {"real-mined-surface", mined.bytes},
+        {"real-placed-gold", placed.bytes},
+        {"real-bottom-tunnel", tunnel.bytes},
+        {"real-stone-at-the-right-edge", swapped.bytes},
+        {"bad-id-7", FuzzPatch(FUZZ_BASE_NEW_WORLD).cell(5, 200, CELL_ID, fuzzBytesOfI32(7)).bytes},
+        {"bad-id-negative",
+         FuzzPatch(FUZZ_BASE_DUG_WORLD).cell(719, 479, CELL_ID, fuzzBytesOfI32(-1)).bytes},
+        {"bad-name", FuzzPatch(FUZZ_BASE_NEW_WORLD).cell(0, 0, CELL_NAME, text("Rock")).bytes},
+        {"bad-passable", FuzzPatch(FUZZ_BASE_NEW_WORLD).cell(300, 250, CELL_PASSABLE, {1}).bytes},
+        {"misplaced-cell",
+         FuzzPatch(FUZZ_BASE_NEW_WORLD).cell(2, 3, CELL_X, fuzzBytesOfF32(30)).bytes},
+        {"nan-cell-y",
+         FuzzPatch(FUZZ_BASE_DUG_WORLD).cell(9, 9, CELL_Y, fuzzBytesOfF32(nan)).bytes},
+        {"nan-player-x",
+         FuzzPatch(FUZZ_BASE_NEW_WORLD).header(HEADER_X, fuzzBytesOfF32(nan)).bytes},
+        {"infinite-player-y",
+         FuzzPatch(FUZZ_BASE_NEW_WORLD).header(HEADER_Y, fuzzBytesOfF32(infinity)).bytes},
+        {"player-far-outside",
+         FuzzPatch(FUZZ_BASE_DUG_WORLD).header(HEADER_X, fuzzBytesOfF32(7211)).bytes},
+        {"negative-dirt",
+         FuzzPatch(FUZZ_BASE_NEW_WORLD).header(HEADER_DIRT, fuzzBytesOfI32(-5)).bytes},
+        {"full-gold",
+         FuzzPatch(FUZZ_BASE_DUG_WORLD).header(HEADER_GOLD, fuzzBytesOfI32(INT32_MAX)).bytes},
+        {"selected-0",
+         FuzzPatch(FUZZ_BASE_NEW_WORLD).header(HEADER_SELECTED, fuzzBytesOfI32(0)).bytes},
+        {"selected-5",
+         FuzzPatch(FUZZ_BASE_DUG_WORLD).header(HEADER_SELECTED, fuzzBytesOfI32(5)).bytes},
+        {"nan-impulse", FuzzPatch(FUZZ_BASE_NEW_WORLD)
+                            .header(HEADER_IMPULSE_Y, {0, 0, 0, 0, 0, 0, 0xf8, 0x7f})
+                            .bytes},
+        {"one-byte-short", FuzzPatch(FUZZ_BASE_NEW_WORLD).resize(-1).bytes},
+        {"cut-inside-a-record", FuzzPatch(FUZZ_BASE_DUG_WORLD).resize(-4422).bytes},
+        {"one-byte-long", FuzzPatch(FUZZ_BASE_NEW_WORLD).resize(1).bytes},
+        {"raw-empty", {0}},
+        {"raw-header-only", std::vector<uint8_t>(1 + SAVE_HEADER_SIZE, 0)},
+        {"raw-text", {0, 'n', 'o', 't', ' ', 'a', ' ', 's', 'a', 'v', 'e', '\n'}},
+    };
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_DIRECTORY\n", argv[0]);
+        return 2;
+    }
+    const std::string directory = argv[1];
+    const std::vector<Seed> all = seeds();
+    for (const Seed& seed : all) {
+        std::ofstream out(directory + "/" + seed.name, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(seed.bytes.data()),
+                  static_cast<std::streamsize>(seed.bytes.size()));
+        if (!out) {
+            std::fprintf(stderr, "cannot write the seed %s into %s\n", seed.name, argv[1]);
+            return 1;
+        }
+    }
+    std::printf("wrote %zu seeds into %s\n", all.size(), argv[1]);
+    return 0;
+}
