@@ -1,0 +1,113 @@
+"""A played session and its save: dig two surface blocks beside the player, build one back as
+Grass, save; the file holds exactly the generated world with those edits and the counts. Then
+a second run loads it: the picture shows the edits and the player stands on the loaded ground."""
+
+import struct
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+from harness import BLOCK_COLOURS, PLAYER_TEAL  # noqa: E402
+
+FAKE_START = 1767225600  # 2026-01-01 00:00:00 UTC
+WIDTH, HEIGHT = 1440, 900
+OFFSET_Y = -740  # the player standing at y = 1190: cell (c, r) at screen (10c, 10r - 740)
+AIR, GRASS = BLOCK_COLOURS[1], BLOCK_COLOURS[3]
+UNDERGROUND = BLOCK_COLOURS[6]
+HUD_SKIP = [(38, 18, 261, 57), (WIDTH - 100, 0, WIDTH, 25)]
+PLAYER_BOX = (25, 450, 35, 470)
+SURFACE_ROW = 121
+DUG = [4, 5]  # surface columns right of the player, within reach
+REBUILT = 5  # the column built back with Grass
+
+SAVE_NAME = "TellurnSave.wld"
+SAVE_SIZE = 15206704
+HEADER = struct.Struct("<ff4i")  # x, y, dirt, grass, stone and gold counts
+RECORD = struct.Struct("<8siIB3xffIIII")  # name, id, bitmap, passable, x, y, four segments
+
+
+def cell_centre(column, row):
+    return 10 * column + 5, 10 * row + OFFSET_Y + 5
+
+
+def landed(shot):
+    """The player's box at (25, 450) on the grass."""
+    return (shot.is_filled(PLAYER_TEAL, *PLAYER_BOX)
+            and shot.pixel(700, 470) == GRASS and shot.pixel(700, 469) == AIR)
+
+
+def edited_world(ids):
+    """The generated world with the session's edits."""
+    edited = bytearray(ids)
+    for column in DUG:
+        edited[column * harness.WORLD_ROWS + SURFACE_ROW] = 6  # Underground
+    edited[REBUILT * harness.WORLD_ROWS + SURFACE_ROW] = 3  # Grass
+    return bytes(edited)
+
+
+class PlayedSession(harness.GameTestCase):
+    def test_dig_build_save_and_load(self):
+        game = self.start_game(fake_start=FAKE_START)
+        game.click_menu(game.wait_for_menu(), "New World")
+        display = game.wait_for_game_display((WIDTH, HEIGHT))
+        shot = game.wait_for_picture("the player on the grass", display, landed, 30)
+        generated = game.line_time("Generating a New World") - game.started_at
+        candidates = [FAKE_START + k for k in range(int(generated) + 3)]
+        _, ids = harness.find_world_seed(shot, candidates, 0, OFFSET_Y, HUD_SKIP + [PLAYER_BOX])
+
+        self.play(game, display)
+        game.click(display, WIDTH - 80, 10)  # Save
+        game.wait_for_line("Saved the world!")
+        self.check_save_file(Path(game.workdir) / SAVE_NAME, edited_world(ids))
+        game.close(display)
+        self.assertEqual(0, game.wait_exit())
+
+        again = self.start_game(workdir=game.workdir)
+        again.click_menu(again.wait_for_menu(), "Load World")
+        again.wait_for_line("Loaded the world!")
+        display = again.wait_for_game_display((WIDTH, HEIGHT))
+        shot = again.wait_for_picture("the loaded world", display, landed, 30)
+        time.sleep(1.0)  # a second of ticks: still standing, nothing fell through
+        shot = self.shot(again, display)
+        self.assertTrue(landed(shot), "the player stands on the loaded ground")
+        mismatches = harness.world_mismatches(shot, edited_world(ids), 0, OFFSET_Y,
+                                              HUD_SKIP + [PLAYER_BOX])
+        self.assertEqual([], mismatches, "the loaded picture shows the edited world")
+        self.assertNotIn("Error Loading, making a new world instead.", again.lines())
+        again.close(display)
+        self.assertEqual(0, again.wait_exit())
+
+    def play(self, game, display):
+        for column in DUG:
+            game.click(display, *cell_centre(column, SURFACE_ROW), button=1)
+        game.wait_for_picture("two dug cells", display, lambda s: all(
+            s.pixel(*cell_centre(c, SURFACE_ROW)) == UNDERGROUND for c in DUG), 5)
+        game.focus(display)
+        game.press(display, "2")
+        game.click(display, *cell_centre(REBUILT, SURFACE_ROW), button=3)
+        self.last_shot = game.wait_for_picture(
+            "the Grass block built back", display,
+            lambda s: s.pixel(*cell_centre(REBUILT, SURFACE_ROW)) == GRASS, 5)
+
+    def check_save_file(self, path, expected_ids):
+        data = path.read_bytes()
+        self.assertEqual(SAVE_SIZE, len(data))
+        x, y, dirt, grass, stone, gold = HEADER.unpack_from(data, 0)
+        self.assertAlmostEqual(25.0, x, delta=0.5)
+        self.assertAlmostEqual(1190.0, y, delta=0.5)
+        self.assertEqual((1, 1, 0, 0), (dirt, grass, stone, gold), "counts after two digs, one build")
+        records = RECORD.iter_unpack(data[304:])
+        for index, (_, block, _, _, cell_x, cell_y, *_) in enumerate(records):
+            column, row = divmod(index, harness.WORLD_ROWS)
+            self.assertEqual(expected_ids[index], block, "cell (%d, %d)" % (column, row))
+            # A dug cell keeps the empty template's place until something is built into it.
+            dug = row == SURFACE_ROW and column in DUG and column != REBUILT
+            expected_place = (0.0, 0.0) if dug else (10.0 * column, 10.0 * row)
+            if (cell_x, cell_y) != expected_place:
+                self.fail("cell (%d, %d) at (%g, %g)" % (column, row, cell_x, cell_y))
+
+
+if __name__ == "__main__":
+    harness.main()
