@@ -147,7 +147,7 @@ const FrameKind FRAME_KINDS[] = {
     {"one display-sized bitmap (the fill floor)", fullScreenFrame},
     {"straightforward frame (six separate bitmaps)", straightforwardFrame},
     {"game frame (chunk cache)", gameFrame},
-    {"game frame, one chunk redrawn (a cell mined in view)", gameFrameWithEdit},
+    {"game frame, a cell mined in view (its chunk updated)", gameFrameWithEdit},
 };
 constexpr int KIND_COUNT = sizeof FRAME_KINDS / sizeof FRAME_KINDS[0];
 

@@ -46,20 +46,30 @@ int takeSlot(ChunkCache& cache) {
     return oldest;
 }
 
-void planRedraw(ChunkCache& cache, const World& world, int slot, int chunkColumn, int chunkRow) {
-    ChunkRedraw redraw{};
-    redraw.slot = slot;
-    redraw.firstColumn = chunkColumn * CHUNK_CELLS;
-    redraw.firstRow = chunkRow * CHUNK_CELLS;
-    redraw.columns = std::min(CHUNK_CELLS, WORLD_COLUMNS - redraw.firstColumn);
-    redraw.rows = std::min(CHUNK_CELLS, WORLD_ROWS - redraw.firstRow);
-    redraw.firstCell = cache.redrawCells.size();
-    for (int column = redraw.firstColumn; column < redraw.firstColumn + redraw.columns; ++column) {
-        for (int row = redraw.firstRow; row < redraw.firstRow + redraw.rows; ++row) {
-            cache.redrawCells.push_back(cellAt(world, column, row).bitmap);
+// Copies the cells of a chunk that differ from what its bitmap shows (all of them when
+// `everything`) and notes them as drawn.
+void planCells(ChunkCache& cache, const World& world, int slot, int chunkColumn, int chunkRow,
+               bool everything) {
+    ChunkRedraw redraw{slot, cache.redrawCells.size(), 0};
+    std::vector<ALLEGRO_BITMAP*>& drawn = cache.slots[slot].drawnCells;
+    const int firstColumn = chunkColumn * CHUNK_CELLS;
+    const int firstRow = chunkRow * CHUNK_CELLS;
+    const int columns = std::min(CHUNK_CELLS, WORLD_COLUMNS - firstColumn);
+    const int rows = std::min(CHUNK_CELLS, WORLD_ROWS - firstRow);
+    for (int i = 0; i < columns; ++i) {
+        for (int j = 0; j < rows; ++j) {
+            ALLEGRO_BITMAP* const bitmap = cellAt(world, firstColumn + i, firstRow + j).bitmap;
+            ALLEGRO_BITMAP*& shown = drawn[i * CHUNK_CELLS + j];
+            if (everything || shown != bitmap) {
+                cache.redrawCells.push_back({i, j, bitmap});
+                shown = bitmap;
+            }
         }
     }
-    cache.redraws.push_back(redraw);
+    redraw.cellCount = cache.redrawCells.size() - redraw.firstCell;
+    if (redraw.cellCount > 0) {
+        cache.redraws.push_back(redraw);
+    }
 }
 
 void planChunk(ChunkCache& cache, const World& world, int chunkColumn, int chunkRow) {
@@ -70,9 +80,9 @@ void planChunk(ChunkCache& cache, const World& world, int chunkColumn, int chunk
         slot = takeSlot(cache);
         cache.slotOfChunk[chunk] = slot;
         cache.slots[slot].chunk = chunk;
-        planRedraw(cache, world, slot, chunkColumn, chunkRow);
+        planCells(cache, world, slot, chunkColumn, chunkRow, true);
     } else if (cache.slots[slot].version != version) {
-        planRedraw(cache, world, slot, chunkColumn, chunkRow);
+        planCells(cache, world, slot, chunkColumn, chunkRow, false);
     }
     cache.slots[slot].version = version;
     cache.slots[slot].lastUsed = cache.frame;
@@ -114,11 +124,9 @@ void prefetchOne(ChunkCache& cache, const World& world) {
 void redrawOne(const ChunkCache& cache, const ChunkRedraw& redraw) {
     al_set_target_bitmap(cache.slots[redraw.slot].bitmap);
     al_hold_bitmap_drawing(true);
-    size_t next = redraw.firstCell;
-    for (int i = 0; i < redraw.columns; ++i) {
-        for (int j = 0; j < redraw.rows; ++j) {
-            al_draw_bitmap(cache.redrawCells[next++], i * BLOCK_SIZE, j * BLOCK_SIZE, 0);
-        }
+    for (size_t k = redraw.firstCell; k < redraw.firstCell + redraw.cellCount; ++k) {
+        const CellRedraw& cell = cache.redrawCells[k];
+        al_draw_bitmap(cell.bitmap, cell.column * BLOCK_SIZE, cell.row * BLOCK_SIZE, 0);
     }
     al_hold_bitmap_drawing(false); // the batch belongs to this target
 }
@@ -138,7 +146,8 @@ bool createChunkCache(ChunkCache& cache, int width, int height) {
         if (bitmap == nullptr) {
             break;
         }
-        cache.slots.push_back({bitmap, -1, 0, 0});
+        cache.slots.push_back(
+            {bitmap, -1, 0, 0, std::vector<ALLEGRO_BITMAP*>(CHUNK_CELLS * CHUNK_CELLS)});
     }
     al_set_new_bitmap_flags(0);
     if (cache.slots.size() < count) {

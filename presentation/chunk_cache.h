@@ -28,18 +28,27 @@ struct ChunkSlot {
     uint32_t version;
     /// Frame in which the chunk was last in view: the oldest slot is reused first.
     uint64_t lastUsed;
+    /// The cell bitmaps its picture shows, column by column, CHUNK_CELLS to a column; only
+    /// the cells that differ from these are drawn again when the chunk's version moves.
+    std::vector<ALLEGRO_BITMAP*> drawnCells;
 };
 
-/// A chunk to draw again, with its cells' bitmaps copied out of the world.
+/// One cell to draw into a chunk bitmap, its bitmap copied out of the world.
+struct CellRedraw {
+    /// Column and row of the cell inside its chunk.
+    int column, row;
+    /// The cell's bitmap.
+    ALLEGRO_BITMAP* bitmap;
+};
+
+/// A chunk bitmap to draw cells into.
 struct ChunkRedraw {
-    /// Slot that receives the picture.
+    /// Slot that receives the cells.
     int slot;
-    /// First column and row of the chunk's cells.
-    int firstColumn, firstRow;
-    /// Columns and rows of the chunk that lie in the grid.
-    int columns, rows;
-    /// Where its cell bitmaps start in ChunkCache::redrawCells, column by column.
+    /// Where its cells start in ChunkCache::redrawCells.
     size_t firstCell;
+    /// How many cells.
+    size_t cellCount;
 };
 
 /// The render thread's chunk bitmaps and this frame's plan.
@@ -52,10 +61,10 @@ struct ChunkCache {
     uint64_t frame;
     /// Chunks in view this frame (columns and rows of chunks, inclusive; empty when reversed).
     CellRange visible;
-    /// Chunks that this frame draws again before it draws the grid.
+    /// Chunks that this frame draws cells into before it draws the grid.
     std::vector<ChunkRedraw> redraws;
-    /// Cell bitmaps of the redraws, copied under the state lock.
-    std::vector<ALLEGRO_BITMAP*> redrawCells;
+    /// The cells of the redraws, copied under the state lock.
+    std::vector<CellRedraw> redrawCells;
 };
 
 /// Creates the chunk bitmaps for a display of width x height pixels. Must run on a thread with
@@ -65,11 +74,12 @@ bool createChunkCache(ChunkCache& cache, int width, int height);
 /// Destroys the chunk bitmaps; on the thread that created them.
 void destroyChunkCache(ChunkCache& cache);
 
-/// Picks the chunks the view shows and copies the cell bitmaps of those to draw again. Touches
-/// no bitmap; the caller holds the state lock so that no cell changes meanwhile.
+/// Picks the chunks the view shows and copies the bitmaps of the cells to draw again: every cell
+/// of a chunk new to its bitmap, the changed cells of a chunk whose version moved. Touches no
+/// bitmap; the caller holds the state lock so that no cell changes meanwhile.
 void planChunks(ChunkCache& cache, const World& world, const View& view, int width, int height);
 
-/// Draws the planned chunks again from their cells; restores the calling thread's target.
+/// Draws the planned cells into their chunk bitmaps; restores the calling thread's target.
 void redrawChunks(ChunkCache& cache);
 
 /// Draws the chunks in view onto the current target at the view's image of their corners.

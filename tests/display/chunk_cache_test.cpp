@@ -252,7 +252,7 @@ TEST_F(ChunkCacheDrawing, ShowsMinedAndPlacedCellsAtOnce) {
     }
 }
 
-TEST_F(ChunkCacheDrawing, RedrawsAChunkOnlyWhenItsVersionMoves) {
+TEST_F(ChunkCacheDrawing, RedrawsOnlyChangedCellsOfChunksWhoseVersionMoved) {
     const DisplaySize size{1440, 900};
     Targets targets(size);
     placePlayer(size, 3200.5f, 1190.3f);
@@ -274,9 +274,15 @@ TEST_F(ChunkCacheDrawing, RedrawsAChunkOnlyWhenItsVersionMoves) {
     drawCellByCell(targets.plain);
     std::string first;
     EXPECT_EQ(long{BLOCK_SIZE * BLOCK_SIZE}, differingPixels(targets.cached, targets.plain, first));
-    // Bumping the chunk's version draws just that chunk again.
+    // Bumping the chunk's version draws just that cell into just that chunk.
     markCellChanged(*game.world, 330, 125);
     drawCached(*targets.cache, targets.cached);
-    EXPECT_EQ(1u, targets.cache->redraws.size());
+    ASSERT_EQ(1u, targets.cache->redraws.size());
+    EXPECT_EQ(1u, targets.cache->redrawCells.size());
+    EXPECT_EQ(0L, differingPixels(targets.cached, targets.plain, first)) << first;
+    // A whole new world that happens to look the same (a reload) draws nothing again.
+    markAllCellsChanged(*game.world);
+    drawCached(*targets.cache, targets.cached);
+    EXPECT_TRUE(targets.cache->redraws.empty());
     EXPECT_EQ(0L, differingPixels(targets.cached, targets.plain, first)) << first;
 }
