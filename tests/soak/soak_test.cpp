@@ -1,0 +1,271 @@
+// A long soak without a window: the player, the 25 enemies and the physics ticked as the game
+// ticks them, while a scripted player walks, jumps, mines and places through mouse and key
+// events and saves and loads through the HUD buttons now and then. The segments must follow
+// the grid at every check, nobody may leave the world, and memory must stay flat.
+//
+// TELLURN_SOAK_MINUTES sets the simulated length (default 30 minutes: 108,000 ticks).
+#include <gtest/gtest.h>
+
+#include <allegro5/allegro.h>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "actors/enemy.h"
+#include "actors/player.h"
+#include "presentation/hud_layout.h"
+#include "presentation/keyboard.h"
+#include "presentation/view.h"
+#include "temp_directory.h"
+#include "test_world.h"
+#include "world/editing.h"
+#include "world/mouse.h"
+
+namespace {
+
+constexpr int TICKS_PER_MINUTE = 60 * 60;
+constexpr int DEFAULT_MINUTES = 30;
+constexpr int CHECK_EVERY = 1000;
+constexpr int PRESS_EVERY = 3;
+constexpr int SAVE_EVERY = 3 * TICKS_PER_MINUTE; // a load follows each save half-way to the next
+constexpr int WALK_TICKS = 4 * 60;               // the player turns round every few seconds
+constexpr long MEMORY_MARGIN_KB = 16 * 1024;
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool SANITIZED = true; // a sanitizer's own bookkeeping grows; leaks are its job there
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool SANITIZED = true;
+#else
+constexpr bool SANITIZED = false;
+#endif
+#else
+constexpr bool SANITIZED = false;
+#endif
+
+int soakTicks() {
+    const char* minutes = std::getenv("TELLURN_SOAK_MINUTES");
+    const int chosen = minutes != nullptr ? std::atoi(minutes) : DEFAULT_MINUTES;
+    return (chosen > 0 ? chosen : DEFAULT_MINUTES) * TICKS_PER_MINUTE;
+}
+
+// Resident and peak resident memory of this process, in kB, from /proc/self/status.
+struct Memory {
+    long residentKb = 0;
+    long peakKb = 0;
+};
+
+Memory readMemory() {
+    Memory memory;
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        std::sscanf(line.c_str(), "VmRSS: %ld kB", &memory.residentKb);
+        std::sscanf(line.c_str(), "VmHWM: %ld kB", &memory.peakKb);
+    }
+    return memory;
+}
+
+ALLEGRO_EVENT keyEvent(ALLEGRO_EVENT_TYPE type, int keycode) {
+    ALLEGRO_EVENT event{};
+    event.type = type;
+    event.keyboard.keycode = keycode;
+    return event;
+}
+
+ALLEGRO_EVENT mouseEvent(int mx, int my, unsigned button) {
+    ALLEGRO_EVENT event{};
+    event.type = ALLEGRO_EVENT_MOUSE_BUTTON_DOWN;
+    event.mouse.x = mx;
+    event.mouse.y = my;
+    event.mouse.button = button;
+    return event;
+}
+
+struct Soak {
+    TestWorld test;
+    Player player{};
+    Enemy enemies[ENEMY_COUNT]{};
+    TempDirectory directory;
+    ALLEGRO_MUTEX* stateLock = al_create_mutex();
+    MouseTargets targets{*test.world, test.blockTypes, player,
+                         test.space,  stateLock,       directory.path};
+    std::mt19937 random{20261208};
+    int walkKey = ALLEGRO_KEY_RIGHT;
+    long mined = 0;
+    long placed = 0;
+    int saves = 0;
+    int loads = 0;
+
+    Soak() {
+        test.generate(1208);
+        initPlayer(player, test.space);
+        for (Enemy& enemy : enemies) {
+            enemy.x = static_cast<float>(gameRand() % 720 + 4000);
+            spawnEnemy(enemy, player, test.space, nullptr);
+        }
+        handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, walkKey), player);
+    }
+    ~Soak() { al_destroy_mutex(stateLock); }
+    Soak(const Soak&) = delete;
+    Soak& operator=(const Soak&) = delete;
+
+    // One tick in the game's order: step, the player's record and movement, then the enemies.
+    void tick() {
+        cpSpaceStep(test.space, TICK_SECONDS);
+        copyPlayerPosition(player);
+        updatePlayer(player, *test.world);
+        for (Enemy& enemy : enemies) {
+            stepEnemy(enemy, player, *test.world);
+        }
+    }
+
+    void turnRound() {
+        handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_UP, walkKey), player);
+        walkKey = walkKey == ALLEGRO_KEY_RIGHT ? ALLEGRO_KEY_LEFT : ALLEGRO_KEY_RIGHT;
+        handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, walkKey), player);
+    }
+
+    void tapKey(int keycode) {
+        handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, keycode), player);
+        handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_UP, keycode), player);
+    }
+
+    // Presses on a cell near the player, where it is drawn: mostly mining, often placing.
+    void pressNearPlayer() {
+        const int column = static_cast<int>(player.x) / BLOCK_SIZE - 4 + random() % 10;
+        const int row = static_cast<int>(player.y) / BLOCK_SIZE - 4 + random() % 11;
+        if (!cellInGrid(column, row)) {
+            return;
+        }
+        const View view = computeView(player.x, player.y, player.screenWidth, player.screenHeight);
+        const int mx = viewScreenX(view, column * BLOCK_SIZE + 5);
+        const int my = viewScreenY(view, row * BLOCK_SIZE + 5);
+        if (hudButtonAt(mx, my, player.screenWidth) != HUD_NO_BUTTON) {
+            return; // the HUD buttons are pressed on purpose below
+        }
+        const bool mining = random() % 100 < 55;
+        if (!mining) {
+            tapKey(ALLEGRO_KEY_1 + static_cast<int>(random() % 4));
+        }
+        const int before = cellAt(*test.world, column, row).id;
+        handleMouseDown(mouseEvent(mx, my, mining ? MINING_BUTTON : 2 + random() % 2), targets);
+        if (cellAt(*test.world, column, row).id != before) {
+            ++(mining ? mined : placed);
+        }
+    }
+
+    void pressHudButton(HudButton button) {
+        for (const HudButtonPlace& place : HUD_BUTTONS) {
+            if (place.button == button) {
+                const int mx = player.screenWidth - place.leftFromRight + 5;
+                testing::internal::CaptureStdout();
+                handleMouseDown(mouseEvent(mx, 5, MINING_BUTTON), targets);
+                const std::string said = testing::internal::GetCapturedStdout();
+                ASSERT_EQ(button == HUD_SAVE_BUTTON ? "Saved the world!\n" : "Loaded the world!\n",
+                          said);
+                ++(button == HUD_SAVE_BUTTON ? saves : loads);
+            }
+        }
+    }
+
+    void script(int tick) {
+        if (tick % WALK_TICKS == 0) {
+            turnRound();
+        }
+        if (tick % 97 == 0) {
+            handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, ALLEGRO_KEY_UP), player);
+        } else if (tick % 97 == 5) {
+            handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_UP, ALLEGRO_KEY_UP), player);
+        }
+        if (tick % PRESS_EVERY == 0) {
+            pressNearPlayer();
+        }
+        if (tick % SAVE_EVERY == SAVE_EVERY - 1) {
+            pressHudButton(HUD_SAVE_BUTTON);
+        } else if (tick % SAVE_EVERY == SAVE_EVERY / 2 && saves > 0) {
+            pressHudButton(HUD_LOAD_BUTTON);
+        }
+    }
+};
+
+bool insideWorld(float x, float y) {
+    return std::isfinite(x) && std::isfinite(y) && x >= -1.0f &&
+           x <= WORLD_WIDTH - ACTOR_WIDTH + 1.0f && y >= -1.0f &&
+           y <= WORLD_HEIGHT - ACTOR_HEIGHT + 1.0f;
+}
+
+void checkEveryone(Soak& soak, int tick) {
+    std::string problem;
+    ASSERT_TRUE(worldSegmentsConsistent(*soak.test.world, soak.test.space, problem))
+        << "at tick " << tick << ": " << problem;
+    ASSERT_TRUE(insideWorld(soak.player.x, soak.player.y))
+        << "the player left the world at tick " << tick << ": (" << soak.player.x << ", "
+        << soak.player.y << ")";
+    for (int i = 0; i < ENEMY_COUNT; ++i) {
+        const Enemy& enemy = soak.enemies[i];
+        ASSERT_TRUE(insideWorld(enemy.x, enemy.y))
+            << "enemy " << i << " left the world at tick " << tick << ": (" << enemy.x << ", "
+            << enemy.y << ")";
+    }
+}
+
+float leftmostEnemy(const Soak& soak) {
+    float x = WORLD_WIDTH;
+    for (const Enemy& enemy : soak.enemies) {
+        x = std::fmin(x, enemy.x);
+    }
+    return x;
+}
+
+float rightmostEnemy(const Soak& soak) {
+    float x = 0;
+    for (const Enemy& enemy : soak.enemies) {
+        x = std::fmax(x, enemy.x);
+    }
+    return x;
+}
+
+} // namespace
+
+TEST(Soak, ThirtyMinutesOfDiggingBuildingSavingAndLoadingLoseNothing) {
+    const int ticks = soakTicks();
+    auto soak = std::make_unique<Soak>();
+    const Memory atStart = readMemory(); // the world generated, nothing played yet
+    soak->player.dirtCount = 200;        // something to build with from the start
+    Memory warm{};
+    for (int tick = 0; tick < ticks; ++tick) {
+        soak->tick();
+        soak->script(tick);
+        if (tick % CHECK_EVERY == 0 || tick == ticks - 1) {
+            checkEveryone(*soak, tick);
+        }
+        if (tick == SAVE_EVERY + SAVE_EVERY / 2) {
+            warm = readMemory(); // after the first save and the first load
+        }
+    }
+    const Memory atEnd = readMemory();
+    std::printf("soak: %d ticks (%.1f simulated minutes), %ld blocks mined, %ld placed, %d saves, "
+                "%d loads\n",
+                ticks, ticks / static_cast<double>(TICKS_PER_MINUTE), soak->mined, soak->placed,
+                soak->saves, soak->loads);
+    std::printf("soak: the player ends at (%.1f, %.1f), the enemies between x %.1f and %.1f\n",
+                soak->player.x, soak->player.y, leftmostEnemy(*soak), rightmostEnemy(*soak));
+    std::printf("soak: memory in kB: resident %ld / peak %ld at the start, %ld / %ld after the "
+                "first save and load, %ld / %ld at the end\n",
+                atStart.residentKb, atStart.peakKb, warm.residentKb, warm.peakKb, atEnd.residentKb,
+                atEnd.peakKb);
+    EXPECT_GE(soak->mined, 1000);
+    EXPECT_GE(soak->placed, 1000);
+    if (ticks > SAVE_EVERY * 2) {
+        EXPECT_GE(soak->loads, 1);
+    }
+    if (!SANITIZED && warm.peakKb != 0) {
+        EXPECT_LE(atEnd.residentKb, warm.residentKb + MEMORY_MARGIN_KB) << "resident memory grew";
+        EXPECT_LE(atEnd.peakKb, warm.peakKb + MEMORY_MARGIN_KB) << "peak memory grew";
+    }
+}
