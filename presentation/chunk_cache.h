@@ -1,8 +1,9 @@
 // The picture of the grid, kept in chunk bitmaps of CHUNK_CELLS x CHUNK_CELLS cells. A frame
-// draws a few dozen chunks instead of thousands of cells; a chunk is drawn again from its cells
-// only when its version in the world changes or when it comes back into view. Every chunk
-// bitmap is a video bitmap of the display that is current on the render thread, so only that
-// thread creates, redraws and draws them.
+// draws a few dozen chunks instead of thousands of cells. A chunk's cells are drawn into its
+// bitmap when it gets one (coming into view, or into the ring around the view, one chunk a
+// frame), and after that only the cells that changed, and only when the chunk's version in the
+// world moved. Every chunk bitmap is a video bitmap of the display that is current on the
+// render thread, so only that thread creates, redraws and draws them.
 #pragma once
 
 #include <cstdint>
