@@ -1,0 +1,88 @@
+"""A save interrupted by kill -9 at random moments, twenty times. Each run saves once (the old
+save), selects Stone so that the next save differs, clicks Save again and kills the game at a
+random moment of that save. The save file is then always either the old complete save, byte
+for byte, or a new complete one that the game's checker accepts with Stone selected; the file
+left behind loads in the real game."""
+
+import os
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import stress  # noqa: E402
+from stress import harness  # noqa: E402
+
+RUNS = 20
+STONE = 3
+
+
+def check_save(path):
+    """The game's own checker on a file: (True, selected block) or (False, why)."""
+    done = subprocess.run([os.environ["TELLURN_SAVE_CHECK"], str(path)], capture_output=True,
+                          text=True, timeout=60)
+    said = done.stdout.strip()
+    if done.returncode != 0:
+        return False, said
+    return True, int(said.rsplit(" ", 1)[1])
+
+
+class KillDuringSave(harness.GameTestCase):
+    def test_a_save_killed_at_any_moment_leaves_the_old_or_the_new_save(self):
+        rng = stress.generator()
+        outcomes = {"old": 0, "new": 0}
+        last_workdir = None
+        for run in range(RUNS):
+            with self.subTest(run=run):
+                outcome, last_workdir = self.kill_once(rng)
+                outcomes[outcome] += 1
+        print("stress: %d saves killed: %d left the old save, %d the new one"
+              % (RUNS, outcomes["old"], outcomes["new"]), flush=True)
+        self.check_loads(last_workdir)
+
+    def kill_once(self, rng):
+        game = self.start_game()
+        menu = game.wait_for_menu()
+        game.click_menu(menu, "New World")
+        display = game.wait_for_game_display()
+        game.wait_for_first_frame(display)
+        save = game.workdir / stress.SAVE_NAME
+
+        clicked = time.monotonic()
+        game.click(display, *stress.hud_button(display, "Save"))
+        game.wait_for_line("Saved the world!")
+        took = game.line_time("Saved the world!") - clicked
+        old = save.read_bytes()
+        self.assertEqual(stress.SAVE_SIZE, len(old))
+        self.assertEqual((True, 1), check_save(save), "the first save loads, Dirt selected")
+
+        game.focus(display)
+        game.press(display, "3")
+        time.sleep(0.2)  # a tick or more: the selection is in the player record
+        game.click(display, *stress.hud_button(display, "Save"))
+        time.sleep(rng.uniform(0.0, 1.5 * took))
+        game.kill()
+
+        left = save.read_bytes()
+        if left == old:
+            return "old", game.workdir
+        self.assertEqual(stress.SAVE_SIZE, len(left), "a save file cut short")
+        self.assertEqual((True, STONE), check_save(save), "neither the old nor a new save")
+        return "new", game.workdir
+
+    def check_loads(self, workdir):
+        """The real game loads what the last kill left."""
+        game = self.start_game(workdir=workdir)
+        menu = game.wait_for_menu()
+        game.click_menu(menu, "Load World")
+        display = game.wait_for_game_display()
+        game.wait_for_first_frame(display)
+        self.assertIn("Loaded the world!", game.lines())
+        self.assertNotIn("Error Loading, making a new world instead.", game.lines())
+        game.close(display)
+        self.assertEqual(0, game.wait_exit())
+
+
+if __name__ == "__main__":
+    harness.main()
