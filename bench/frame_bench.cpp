@@ -76,7 +76,7 @@ bool openScene(FrameScene& scene, int width, int height, const char* fontPath) {
         scene.state.enemies[i].screenY = height / 2.0f;
     }
     al_set_target_backbuffer(scene.display);
-    return createChunkCache(scene.cache, width, height);
+    return createChunkCache(scene.cache, scene.state.blockTypes, width, height);
 }
 
 void closeScene(FrameScene& scene) {

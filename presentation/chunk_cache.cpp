@@ -46,6 +46,36 @@ int takeSlot(ChunkCache& cache) {
     return oldest;
 }
 
+int imageIndex(const ChunkCache& cache, ALLEGRO_BITMAP* bitmap) {
+    for (size_t i = 0; i < cache.images.size(); ++i) {
+        if (cache.images[i].bitmap == bitmap) {
+            return static_cast<int>(i);
+        }
+    }
+    GAME_ASSERT(false, "a cell shows an image that is not a block type's: bind the cells' "
+                       "bitmaps from the block types that the chunk cache was created with");
+    return -1;
+}
+
+// Counts the leading rows of a chunk's picture whose cells all show the image of its top-left
+// cell; the picture is `columns` x `rows` cells.
+int uniformTopRows(const std::vector<ALLEGRO_BITMAP*>& drawn, int columns, int rows) {
+    const ALLEGRO_BITMAP* first = drawn[0];
+    for (int j = 0; j < rows; ++j) {
+        for (int i = 0; i < columns; ++i) {
+            if (drawn[i * CHUNK_CELLS + j] != first) {
+                return j;
+            }
+        }
+    }
+    return rows;
+}
+
+void noteBand(const ChunkCache& cache, ChunkSlot& slot, int columns, int rows) {
+    slot.bandRows = uniformTopRows(slot.drawnCells, columns, rows);
+    slot.bandImage = imageIndex(cache, slot.drawnCells[0]);
+}
+
 // Copies the cells of a chunk that differ from what its bitmap shows (all of them when
 // `everything`) and notes them as drawn.
 void planCells(ChunkCache& cache, const World& world, int slot, int chunkColumn, int chunkRow,
@@ -70,6 +100,7 @@ void planCells(ChunkCache& cache, const World& world, int slot, int chunkColumn,
     if (redraw.cellCount > 0) {
         cache.redraws.push_back(redraw);
     }
+    noteBand(cache, cache.slots[slot], columns, rows);
 }
 
 void planChunk(ChunkCache& cache, const World& world, int chunkColumn, int chunkRow) {
@@ -131,15 +162,141 @@ void redrawOne(const ChunkCache& cache, const ChunkRedraw& redraw) {
     al_hold_bitmap_drawing(false); // the batch belongs to this target
 }
 
+// Reads a block image's colour, asserting that every pixel of it has that colour: the bands
+// are cleared in it, which shows the same as drawing the image cell by cell only if it is flat.
+FlatImage readFlatImage(ALLEGRO_BITMAP* bitmap) {
+    ALLEGRO_LOCKED_REGION* region =
+        al_lock_bitmap(bitmap, ALLEGRO_PIXEL_FORMAT_ABGR_8888, ALLEGRO_LOCK_READONLY);
+    GAME_ASSERT(region != nullptr, "cannot read a block image back: lock the atlas on the "
+                                   "thread that has its display current");
+    const uint8_t* const data = static_cast<const uint8_t*>(region->data);
+    const uint32_t first = *reinterpret_cast<const uint32_t*>(data);
+    bool flat = true;
+    for (int y = 0; y < al_get_bitmap_height(bitmap); ++y) {
+        const uint32_t* row = reinterpret_cast<const uint32_t*>(data + y * region->pitch);
+        for (int x = 0; x < al_get_bitmap_width(bitmap); ++x) {
+            flat = flat && row[x] == first;
+        }
+    }
+    const ALLEGRO_COLOR colour = al_map_rgba(data[0], data[1], data[2], data[3]);
+    al_unlock_bitmap(bitmap);
+    GAME_ASSERT(flat, "a block image is not one flat colour: the chunk cache paints uniform "
+                      "rows of cells as clears, so paint block images with al_clear_to_color");
+    return {bitmap, colour};
+}
+
+void readBlockImages(ChunkCache& cache, const BlockTypes& blockTypes) {
+    cache.images.clear();
+    for (const Block& row : blockTypes.rows) {
+        GAME_ASSERT(row.bitmap != nullptr,
+                    "a block type has no image: bind the block bitmaps before the chunk cache");
+        bool known = false;
+        for (const FlatImage& image : cache.images) {
+            known = known || image.bitmap == row.bitmap;
+        }
+        if (!known) {
+            cache.images.push_back(readFlatImage(row.bitmap));
+        }
+    }
+}
+
+const ChunkSlot& slotAt(const ChunkCache& cache, int chunkColumn, int chunkRow) {
+    return cache.slots[cache.slotOfChunk[chunkIndex(chunkColumn, chunkRow)]];
+}
+
+int chunkWidth(int chunkColumn) {
+    return std::min(CHUNK_PIXELS, WORLD_WIDTH - chunkColumn * CHUNK_PIXELS);
+}
+
+int chunkHeight(int chunkRow) {
+    return std::min(CHUNK_PIXELS, WORLD_HEIGHT - chunkRow * CHUNK_PIXELS);
+}
+
+// A screen rectangle, as left, top and exclusive right and bottom edges.
+struct Box {
+    int left, top, right, bottom;
+};
+
+Box intersect(const Box& a, const Box& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+}
+
+// Clears the bands of the chunks in columns first to last - 1 of a chunk row, which all have
+// the same band; `clip` is the caller's clipping rectangle, which the clear stays inside.
+void clearBand(const ChunkCache& cache, const View& view, const Box& clip, int first, int last,
+               int chunkRow) {
+    const ChunkSlot& slot = slotAt(cache, first, chunkRow);
+    const int top = chunkRow * CHUNK_PIXELS;
+    const int right = (last - 1) * CHUNK_PIXELS + chunkWidth(last - 1);
+    const Box band = intersect(clip, {viewScreenX(view, first * CHUNK_PIXELS),
+                                      viewScreenY(view, top), viewScreenX(view, right),
+                                      viewScreenY(view, top + slot.bandRows * BLOCK_SIZE)});
+    if (band.left < band.right && band.top < band.bottom) {
+        al_set_clipping_rectangle(band.left, band.top, band.right - band.left,
+                                  band.bottom - band.top);
+        al_clear_to_color(cache.images[slot.bandImage].colour);
+    }
+}
+
+bool sameBand(const ChunkSlot& a, const ChunkSlot& b) {
+    return a.bandRows == b.bandRows && a.bandImage == b.bandImage;
+}
+
+// One clear per run of horizontally adjacent chunks with the same band: a clear costs little
+// to fill but something to issue.
+void clearBands(const ChunkCache& cache, const View& view) {
+    int x, y, width, height;
+    al_get_clipping_rectangle(&x, &y, &width, &height);
+    const Box clip{x, y, x + width, y + height};
+    const CellRange& chunks = cache.visible;
+    for (int row = chunks.firstRow; row <= chunks.lastRow; ++row) {
+        int column = chunks.firstColumn;
+        while (column <= chunks.lastColumn) {
+            const ChunkSlot& slot = slotAt(cache, column, row);
+            int end = column + 1;
+            while (end <= chunks.lastColumn && sameBand(slotAt(cache, end, row), slot)) {
+                ++end;
+            }
+            if (slot.bandRows > 0) {
+                clearBand(cache, view, clip, column, end, row);
+            }
+            column = end;
+        }
+    }
+    al_set_clipping_rectangle(x, y, width, height);
+}
+
+// Draws what lies below each chunk's band from its bitmap, held.
+void drawBelowBands(const ChunkCache& cache, const View& view) {
+    al_hold_bitmap_drawing(true);
+    const CellRange& chunks = cache.visible;
+    for (int column = chunks.firstColumn; column <= chunks.lastColumn; ++column) {
+        const int left = column * CHUNK_PIXELS;
+        for (int row = chunks.firstRow; row <= chunks.lastRow; ++row) {
+            const ChunkSlot& slot = slotAt(cache, column, row);
+            const int band = slot.bandRows * BLOCK_SIZE;
+            const int height = chunkHeight(row) - band;
+            if (height > 0) {
+                al_draw_bitmap_region(slot.bitmap, 0, band, chunkWidth(column), height,
+                                      viewScreenX(view, left),
+                                      viewScreenY(view, row * CHUNK_PIXELS + band), 0);
+            }
+        }
+    }
+    al_hold_bitmap_drawing(false); // the batch was made with the copying blender
+}
+
 } // namespace
 
-bool createChunkCache(ChunkCache& cache, int width, int height) {
+bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width, int height) {
     const size_t count = static_cast<size_t>(chunksAcross(width) + RING) *
                          static_cast<size_t>(chunksAcross(height) + RING);
     cache.slots.clear();
     std::fill(std::begin(cache.slotOfChunk), std::end(cache.slotOfChunk), -1);
     cache.frame = 0;
     cache.visible = {0, -1, 0, -1};
+    readBlockImages(cache, blockTypes);
     al_set_new_bitmap_flags(ALLEGRO_VIDEO_BITMAP);
     for (size_t i = 0; i < count; ++i) {
         ALLEGRO_BITMAP* bitmap = al_create_bitmap(CHUNK_PIXELS, CHUNK_PIXELS);
@@ -147,7 +304,7 @@ bool createChunkCache(ChunkCache& cache, int width, int height) {
             break;
         }
         cache.slots.push_back(
-            {bitmap, -1, 0, 0, std::vector<ALLEGRO_BITMAP*>(CHUNK_CELLS * CHUNK_CELLS)});
+            {bitmap, -1, 0, 0, std::vector<ALLEGRO_BITMAP*>(CHUNK_CELLS * CHUNK_CELLS), 0, 0});
     }
     al_set_new_bitmap_flags(0);
     if (cache.slots.size() < count) {
@@ -196,24 +353,12 @@ void redrawChunks(ChunkCache& cache) {
 
 void drawChunks(const ChunkCache& cache, const View& view) {
     const bool held = al_is_bitmap_drawing_held();
-    al_hold_bitmap_drawing(false);
+    al_hold_bitmap_drawing(false); // a clear does not wait for held drawing: none may be pending
+    clearBands(cache, view);
     ALLEGRO_STATE state;
     al_store_state(&state, ALLEGRO_STATE_BLENDER);
     al_set_blender(ALLEGRO_ADD, ALLEGRO_ONE, ALLEGRO_ZERO); // chunks are opaque: copy them
-    al_hold_bitmap_drawing(true);
-    const CellRange& chunks = cache.visible;
-    for (int column = chunks.firstColumn; column <= chunks.lastColumn; ++column) {
-        const int left = column * CHUNK_PIXELS;
-        const int width = std::min(CHUNK_PIXELS, WORLD_WIDTH - left);
-        for (int row = chunks.firstRow; row <= chunks.lastRow; ++row) {
-            const int top = row * CHUNK_PIXELS;
-            const int height = std::min(CHUNK_PIXELS, WORLD_HEIGHT - top);
-            const ChunkSlot& slot = cache.slots[cache.slotOfChunk[chunkIndex(column, row)]];
-            al_draw_bitmap_region(slot.bitmap, 0, 0, width, height, viewScreenX(view, left),
-                                  viewScreenY(view, top), 0);
-        }
-    }
-    al_hold_bitmap_drawing(false); // the batch was made with the copying blender
+    drawBelowBands(cache, view);
     al_restore_state(&state);
     al_hold_bitmap_drawing(held);
 }

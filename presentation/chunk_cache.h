@@ -4,15 +4,22 @@
 // frame), and after that only the cells that changed, and only when the chunk's version in the
 // world moved. Every chunk bitmap is a video bitmap of the display that is current on the
 // render thread, so only that thread creates, redraws and draws them.
+//
+// Drawing textured pixels is what a frame costs without a GPU, while clearing a rectangle is
+// almost free. So the leading rows of a chunk whose cells all show one image (the sky, mostly)
+// are painted as one clear in that image's colour, and only the rest of the chunk is drawn
+// from its bitmap. That is exact because every block image is one flat colour, which
+// createChunkCache checks.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "presentation/view.h"
-#include "world/world_grid.h"
+#include <allegro5/allegro.h>
 
-struct ALLEGRO_BITMAP;
+#include "presentation/view.h"
+#include "world/block_types.h"
+#include "world/world_grid.h"
 
 /// Side of a chunk in pixels.
 constexpr int CHUNK_PIXELS = CHUNK_CELLS * BLOCK_SIZE;
@@ -32,6 +39,19 @@ struct ChunkSlot {
     /// The cell bitmaps its picture shows, column by column, CHUNK_CELLS to a column; only
     /// the cells that differ from these are drawn again when the chunk's version moves.
     std::vector<ALLEGRO_BITMAP*> drawnCells;
+    /// Leading cell rows of the picture whose cells all show one image (all rows when the
+    /// whole chunk does): they are painted with a clear instead of drawn from the bitmap.
+    int bandRows;
+    /// Index in ChunkCache::images of the image those rows show; unused when bandRows is 0.
+    int bandImage;
+};
+
+/// A block image and the one colour it is painted in.
+struct FlatImage {
+    /// The block image (a sub-bitmap of the atlas).
+    ALLEGRO_BITMAP* bitmap;
+    /// Every pixel of it.
+    ALLEGRO_COLOR colour;
 };
 
 /// One cell to draw into a chunk bitmap, its bitmap copied out of the world.
@@ -56,6 +76,8 @@ struct ChunkRedraw {
 struct ChunkCache {
     /// Enough bitmaps for every chunk in view and a ring around it.
     std::vector<ChunkSlot> slots;
+    /// The distinct block images of the block types and their colours, read once.
+    std::vector<FlatImage> images;
     /// Slot of each chunk, or -1 when its picture is not cached.
     int slotOfChunk[CHUNK_COUNT];
     /// Number of the frame being planned.
@@ -68,9 +90,10 @@ struct ChunkCache {
     std::vector<CellRedraw> redrawCells;
 };
 
-/// Creates the chunk bitmaps for a display of width x height pixels. Must run on a thread with
-/// the display current; returns false when a bitmap cannot be made (the cache is then empty).
-bool createChunkCache(ChunkCache& cache, int width, int height);
+/// Creates the chunk bitmaps for a display of width x height pixels and reads the colours of the
+/// block types' images, asserting that each is flat. Must run on a thread with the display
+/// current; returns false when a bitmap cannot be made (the cache is then empty).
+bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width, int height);
 
 /// Destroys the chunk bitmaps; on the thread that created them.
 void destroyChunkCache(ChunkCache& cache);
@@ -83,5 +106,6 @@ void planChunks(ChunkCache& cache, const World& world, const View& view, int wid
 /// Draws the planned cells into their chunk bitmaps; restores the calling thread's target.
 void redrawChunks(ChunkCache& cache);
 
-/// Draws the chunks in view onto the current target at the view's image of their corners.
+/// Draws the chunks in view onto the current target at the view's image of their corners: first
+/// their uniform bands as clears, then the rest from their bitmaps, held.
 void drawChunks(const ChunkCache& cache, const View& view);

@@ -167,10 +167,10 @@ struct Targets {
     ALLEGRO_BITMAP* cached;
     ALLEGRO_BITMAP* plain;
     ChunkCache* cache;
-    explicit Targets(const DisplaySize& size)
+    Targets(const DisplaySize& size, const BlockTypes& blockTypes)
         : cached(al_create_bitmap(size.width, size.height)),
           plain(al_create_bitmap(size.width, size.height)), cache(new ChunkCache{}) {
-        EXPECT_TRUE(createChunkCache(*cache, size.width, size.height));
+        EXPECT_TRUE(createChunkCache(*cache, blockTypes, size.width, size.height));
     }
     ~Targets() {
         destroyChunkCache(*cache);
@@ -204,7 +204,7 @@ std::vector<std::pair<float, float>> viewPositions(const DisplaySize& size) {
 
 TEST_F(ChunkCacheDrawing, MatchesCellByCellInEveryViewCase) {
     for (const DisplaySize& size : SIZES) {
-        Targets targets(size);
+        Targets targets(size, game.blockTypes);
         for (const auto& position : viewPositions(size)) {
             placePlayer(size, position.first, position.second);
             drawCached(*targets.cache, targets.cached);
@@ -219,7 +219,7 @@ TEST_F(ChunkCacheDrawing, MatchesCellByCellInEveryViewCase) {
 
 TEST_F(ChunkCacheDrawing, ShowsMinedAndPlacedCellsAtOnce) {
     for (const DisplaySize& size : SIZES) {
-        Targets targets(size);
+        Targets targets(size, game.blockTypes);
         placePlayer(size, 3200.5f, 1190.3f);
         drawCached(*targets.cache, targets.cached); // caches the chunks around the player
         EXPECT_GT(skyPixels(targets.cached), 0L);
@@ -254,7 +254,7 @@ TEST_F(ChunkCacheDrawing, ShowsMinedAndPlacedCellsAtOnce) {
 
 TEST_F(ChunkCacheDrawing, RedrawsOnlyChangedCellsOfChunksWhoseVersionMoved) {
     const DisplaySize size{1440, 900};
-    Targets targets(size);
+    Targets targets(size, game.blockTypes);
     placePlayer(size, 3200.5f, 1190.3f);
     // The chunks in view, then one chunk of the ring around them per frame ahead of time.
     int frames = 1;
