@@ -152,18 +152,20 @@ void prefetchOne(ChunkCache& cache, const World& world) {
     }
 }
 
+// Draws each planned cell as one texel of its image (all of them are flat) at the cell's place.
 void redrawOne(const ChunkCache& cache, const ChunkRedraw& redraw) {
     al_set_target_bitmap(cache.slots[redraw.slot].bitmap);
     al_hold_bitmap_drawing(true);
     for (size_t k = redraw.firstCell; k < redraw.firstCell + redraw.cellCount; ++k) {
         const CellRedraw& cell = cache.redrawCells[k];
-        al_draw_bitmap(cell.bitmap, cell.column * BLOCK_SIZE, cell.row * BLOCK_SIZE, 0);
+        al_draw_bitmap_region(cell.bitmap, 0, 0, 1, 1, cell.column, cell.row, 0);
     }
     al_hold_bitmap_drawing(false); // the batch belongs to this target
 }
 
-// Reads a block image's colour, asserting that every pixel of it has that colour: the bands
-// are cleared in it, which shows the same as drawing the image cell by cell only if it is flat.
+// Reads a block image's colour, asserting that every pixel of it has that colour: a cell is
+// kept as one texel of the image and a band is cleared in its colour, which both show the
+// same as drawing the image cell by cell only if it is flat.
 FlatImage readFlatImage(ALLEGRO_BITMAP* bitmap) {
     ALLEGRO_LOCKED_REGION* region =
         al_lock_bitmap(bitmap, ALLEGRO_PIXEL_FORMAT_ABGR_8888, ALLEGRO_LOCK_READONLY);
@@ -180,8 +182,9 @@ FlatImage readFlatImage(ALLEGRO_BITMAP* bitmap) {
     }
     const ALLEGRO_COLOR colour = al_map_rgba(data[0], data[1], data[2], data[3]);
     al_unlock_bitmap(bitmap);
-    GAME_ASSERT(flat, "a block image is not one flat colour: the chunk cache paints uniform "
-                      "rows of cells as clears, so paint block images with al_clear_to_color");
+    GAME_ASSERT(flat, "a block image is not one flat colour: the chunk cache keeps a cell as "
+                      "one texel and paints uniform rows as clears, so paint block images with "
+                      "al_clear_to_color");
     return {bitmap, colour};
 }
 
@@ -267,20 +270,22 @@ void clearBands(const ChunkCache& cache, const View& view) {
     al_set_clipping_rectangle(x, y, width, height);
 }
 
-// Draws what lies below each chunk's band from its bitmap, held.
+// Draws what lies below each chunk's band from its bitmap, one texel to a cell scaled up to the
+// cell's size, held.
 void drawBelowBands(const ChunkCache& cache, const View& view) {
     al_hold_bitmap_drawing(true);
     const CellRange& chunks = cache.visible;
     for (int column = chunks.firstColumn; column <= chunks.lastColumn; ++column) {
         const int left = column * CHUNK_PIXELS;
+        const int columns = chunkWidth(column) / BLOCK_SIZE;
         for (int row = chunks.firstRow; row <= chunks.lastRow; ++row) {
             const ChunkSlot& slot = slotAt(cache, column, row);
-            const int band = slot.bandRows * BLOCK_SIZE;
-            const int height = chunkHeight(row) - band;
-            if (height > 0) {
-                al_draw_bitmap_region(slot.bitmap, 0, band, chunkWidth(column), height,
-                                      viewScreenX(view, left),
-                                      viewScreenY(view, row * CHUNK_PIXELS + band), 0);
+            const int rows = chunkHeight(row) / BLOCK_SIZE - slot.bandRows;
+            if (rows > 0) {
+                al_draw_scaled_bitmap(
+                    slot.bitmap, 0, slot.bandRows, columns, rows, viewScreenX(view, left),
+                    viewScreenY(view, row * CHUNK_PIXELS + slot.bandRows * BLOCK_SIZE),
+                    columns * BLOCK_SIZE, rows * BLOCK_SIZE, 0);
             }
         }
     }
@@ -299,7 +304,7 @@ bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width
     readBlockImages(cache, blockTypes);
     al_set_new_bitmap_flags(ALLEGRO_VIDEO_BITMAP);
     for (size_t i = 0; i < count; ++i) {
-        ALLEGRO_BITMAP* bitmap = al_create_bitmap(CHUNK_PIXELS, CHUNK_PIXELS);
+        ALLEGRO_BITMAP* bitmap = al_create_bitmap(CHUNK_CELLS, CHUNK_CELLS);
         if (bitmap == nullptr) {
             break;
         }

@@ -5,11 +5,14 @@
 // world moved. Every chunk bitmap is a video bitmap of the display that is current on the
 // render thread, so only that thread creates, redraws and draws them.
 //
-// Drawing textured pixels is what a frame costs without a GPU, while clearing a rectangle is
+// Without a GPU a frame costs what its textured pixels cost, while clearing a rectangle is
 // almost free. So the leading rows of a chunk whose cells all show one image (the sky, mostly)
 // are painted as one clear in that image's colour, and only the rest of the chunk is drawn
-// from its bitmap. That is exact because every block image is one flat colour, which
-// createChunkCache checks.
+// from its bitmap. That bitmap holds one texel per cell and is drawn scaled up ten times with
+// nearest filtering, which reads far fewer texels than a full-size picture; the view's offsets
+// are whole pixels, so every cell still covers exactly its own 10 x 10 pixels. Both ways show
+// exactly what drawing every cell would only because every block image is one flat colour
+// (the atlas paints them with clears), which createChunkCache checks.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +31,8 @@ constexpr int CHUNK_COUNT = CHUNK_COLUMNS * CHUNK_ROWS;
 
 /// One chunk bitmap and the chunk whose picture it holds.
 struct ChunkSlot {
-    /// CHUNK_PIXELS square video bitmap; a chunk at the grid's edge uses its top-left part.
+    /// CHUNK_CELLS square video bitmap, one texel per cell; a chunk at the grid's edge uses
+    /// its top-left part.
     ALLEGRO_BITMAP* bitmap;
     /// Index of the chunk it holds (column * CHUNK_ROWS + row), or -1 when free.
     int chunk;
