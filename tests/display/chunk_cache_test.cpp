@@ -1,6 +1,7 @@
 // The grid drawn from the chunk cache must look exactly as if every visible cell were drawn on
 // its own: each frame is drawn both ways into bitmaps of a display's size and compared pixel
 // for pixel. Needs an X display (run it through run_under_xvfb.sh).
+#include <algorithm>
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_font.h>
 #include <allegro5/allegro_ttf.h>
@@ -30,6 +31,8 @@ struct Screen {
 };
 
 Screen* screen = nullptr;
+
+long differingPixels(ALLEGRO_BITMAP* a, ALLEGRO_BITMAP* b, std::string& first);
 
 class ChunkCacheDrawing : public ::testing::Test {
   protected:
@@ -103,6 +106,18 @@ class ChunkCacheDrawing : public ::testing::Test {
         }
         drawFrameOverlay(snapshot, game.blockTypes, screen->font, screen->atlas.button);
         al_hold_bitmap_drawing(false);
+    }
+
+    // Places the player, draws the frame both ways and expects no pixel to differ.
+    void expectSameFrame(const DisplaySize& size, ChunkCache& cache, ALLEGRO_BITMAP* cached,
+                         ALLEGRO_BITMAP* plain, float x, float y, const char* what) {
+        placePlayer(size, x, y);
+        drawCached(cache, cached);
+        drawCellByCell(plain);
+        std::string first;
+        EXPECT_EQ(0L, differingPixels(cached, plain, first))
+            << what << ", " << size.width << " x " << size.height << " at (" << x << ", " << y
+            << "), first at " << first;
     }
 
     TestWorld game;
@@ -200,6 +215,27 @@ std::vector<std::pair<float, float>> viewPositions(const DisplaySize& size) {
     };
 }
 
+// Chunks in view painted wholly by a clear, and those with a cleared band above drawn cells:
+// the cases below must really reach both ways of painting.
+struct BandCounts {
+    int uniform = 0;
+    int banded = 0;
+};
+
+BandCounts bandsInView(const ChunkCache& cache) {
+    BandCounts counts;
+    const CellRange& chunks = cache.visible;
+    for (int column = chunks.firstColumn; column <= chunks.lastColumn; ++column) {
+        for (int row = chunks.firstRow; row <= chunks.lastRow; ++row) {
+            const ChunkSlot& slot = cache.slots[cache.slotOfChunk[column * CHUNK_ROWS + row]];
+            const int rows = std::min(CHUNK_CELLS, WORLD_ROWS - row * CHUNK_CELLS);
+            counts.uniform += slot.bandRows == rows;
+            counts.banded += slot.bandRows > 0 && slot.bandRows < rows;
+        }
+    }
+    return counts;
+}
+
 } // namespace
 
 TEST_F(ChunkCacheDrawing, MatchesCellByCellInEveryViewCase) {
@@ -285,4 +321,64 @@ TEST_F(ChunkCacheDrawing, RedrawsOnlyChangedCellsOfChunksWhoseVersionMoved) {
     drawCached(*targets.cache, targets.cached);
     EXPECT_TRUE(targets.cache->redraws.empty());
     EXPECT_EQ(0L, differingPixels(targets.cached, targets.plain, first)) << first;
+}
+
+// Half sky: the Air above row 121 is painted by clears, a whole chunk at a time or as a band
+// above the grass, up to the view's edges and the grid's narrow last chunk column.
+TEST_F(ChunkCacheDrawing, PaintsTheSkyExactlyAsItsCells) {
+    for (const DisplaySize& size : SIZES) {
+        Targets targets(size, game.blockTypes);
+        const float hw = size.width / 2.0f;
+        const float surface[][2] = {
+            {3200.5f, 1190.3f}, {hw - 0.25f, 1191.7f}, {WORLD_WIDTH - hw + 0.5f, 1188.6f},
+            {5000.2f, 1290.5f}, {2222.7f, 700.2f},     {1500.4f, size.height / 2.0f - 0.5f}};
+        for (const auto& position : surface) {
+            expectSameFrame(size, *targets.cache, targets.cached, targets.plain, position[0],
+                            position[1], "at the surface");
+        }
+        placePlayer(size, 3200.5f, 1190.3f);
+        drawCached(*targets.cache, targets.cached);
+        const BandCounts bands = bandsInView(*targets.cache);
+        EXPECT_GT(bands.uniform, 0) << size.width << " x " << size.height;
+        EXPECT_GT(bands.banded, 0) << size.width << " x " << size.height;
+    }
+}
+
+// Edits that split a run of uniform chunks, stop a band early, lengthen one, and make a chunk
+// uniform again; the chunks around (3200, 1190) are (10, 2) all Air and (10, 3) Air down to
+// row 120 with grass below.
+TEST_F(ChunkCacheDrawing, RepaintsBandsAfterEdits) {
+    for (const DisplaySize& size : SIZES) {
+        Targets targets(size, game.blockTypes);
+        const float x = 3200.5f;
+        const float y = 1190.3f;
+        expectSameFrame(size, *targets.cache, targets.cached, targets.plain, x, y, "before");
+        const BandCounts before = bandsInView(*targets.cache);
+
+        changeCell(330, 90, BLOCK_STONE); // a block built in the sky of chunk (10, 2)
+        expectSameFrame(size, *targets.cache, targets.cached, targets.plain, x, y,
+                        "a uniform chunk broken");
+        EXPECT_EQ(before.uniform - 1, bandsInView(*targets.cache).uniform);
+
+        changeCell(325, 100, BLOCK_GOLD); // chunk (10, 3)'s band now ends at row 100
+        changeCell(CHUNK_CELLS * 11, LAST_SKY_ROW, BLOCK_DIRT); // (11, 3)'s ends one row early
+        expectSameFrame(size, *targets.cache, targets.cached, targets.plain, x, y,
+                        "bands of different heights side by side");
+
+        for (int column = CHUNK_CELLS * 9; column < CHUNK_CELLS * 10; ++column) {
+            changeCell(column, LAST_SKY_ROW + 1, BLOCK_AIR); // the grass row of chunk (9, 3)
+        }
+        changeCell(345, LAST_SKY_ROW + 1, BLOCK_AIR); // one grass cell mined under a band
+        expectSameFrame(size, *targets.cache, targets.cached, targets.plain, x, y,
+                        "grass mined at the surface");
+
+        changeCell(330, 90, BLOCK_AIR);
+        changeCell(325, 100, BLOCK_AIR);
+        changeCell(CHUNK_CELLS * 11, LAST_SKY_ROW, BLOCK_AIR);
+        expectSameFrame(size, *targets.cache, targets.cached, targets.plain, x, y,
+                        "the sky mined clear again");
+        EXPECT_EQ(before.uniform, bandsInView(*targets.cache).uniform);
+        expectSameFrame(size, *targets.cache, targets.cached, targets.plain, x - 321.0f, y + 7.0f,
+                        "moved along");
+    }
 }
