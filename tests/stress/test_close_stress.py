@@ -3,6 +3,7 @@ after the first frame, during a save and during a load. The game never hangs and
 as the menu's close (status 1) or the game's close (its shutdown lines in order, status 0) does.
 Then presses at the very corners of the display, with every mouse button, change nothing."""
 
+import os
 import sys
 import time
 from pathlib import Path
@@ -13,7 +14,7 @@ from stress import harness  # noqa: E402
 
 MOMENTS = ["in the menu", "during start-up", "after the first frame", "during a save",
            "during a load"]
-RUNS = 20
+RUNS = int(os.environ.get("TELLURN_STRESS_RUNS", "20"))
 
 
 class CloseStress(harness.GameTestCase):

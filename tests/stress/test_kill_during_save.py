@@ -14,7 +14,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import stress  # noqa: E402
 from stress import harness  # noqa: E402
 
-RUNS = 20
+RUNS = int(os.environ.get("TELLURN_STRESS_RUNS", "20"))
 STONE = 3
 
 
@@ -28,6 +28,14 @@ def check_save(path):
     return True, int(said.rsplit(" ", 1)[1])
 
 
+def click_without_waiting(game, window, place):
+    """Starts a left click on the window and returns at once, so that the kill can fall at any
+    moment from the click to the end of the save it starts."""
+    return subprocess.Popen(["xdotool", "mousemove", "--window", window.id, str(place[0]),
+                             str(place[1]), "click", "1"], env=game.env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 class KillDuringSave(harness.GameTestCase):
     def test_a_save_killed_at_any_moment_leaves_the_old_or_the_new_save(self):
         rng = stress.generator()
@@ -35,14 +43,19 @@ class KillDuringSave(harness.GameTestCase):
         last_workdir = None
         for run in range(RUNS):
             with self.subTest(run=run):
-                outcome, last_workdir = self.kill_once(rng)
+                game = self.start_game()
+                try:
+                    outcome = self.kill_once(game, rng)
+                finally:
+                    game.kill()
                 outcomes[outcome] += 1
+                last_workdir = game.workdir
         print("stress: %d saves killed: %d left the old save, %d the new one"
               % (RUNS, outcomes["old"], outcomes["new"]), flush=True)
+        self.assertIsNotNone(last_workdir, "no run got as far as the kill")
         self.check_loads(last_workdir)
 
-    def kill_once(self, rng):
-        game = self.start_game()
+    def kill_once(self, game, rng):
         menu = game.wait_for_menu()
         game.click_menu(menu, "New World")
         display = game.wait_for_game_display()
@@ -50,7 +63,7 @@ class KillDuringSave(harness.GameTestCase):
         save = game.workdir / stress.SAVE_NAME
 
         clicked = time.monotonic()
-        game.click(display, *stress.hud_button(display, "Save"))
+        click_without_waiting(game, display, stress.hud_button(display, "Save")).wait(10)
         game.wait_for_line("Saved the world!")
         took = game.line_time("Saved the world!") - clicked
         old = save.read_bytes()
@@ -60,16 +73,17 @@ class KillDuringSave(harness.GameTestCase):
         game.focus(display)
         game.press(display, "3")
         time.sleep(0.2)  # a tick or more: the selection is in the player record
-        game.click(display, *stress.hud_button(display, "Save"))
-        time.sleep(rng.uniform(0.0, 1.5 * took))
+        clicking = click_without_waiting(game, display, stress.hud_button(display, "Save"))
+        time.sleep(rng.uniform(0.0, took))
         game.kill()
+        clicking.wait(10)
 
         left = save.read_bytes()
         if left == old:
-            return "old", game.workdir
+            return "old"
         self.assertEqual(stress.SAVE_SIZE, len(left), "a save file cut short")
         self.assertEqual((True, STONE), check_save(save), "neither the old nor a new save")
-        return "new", game.workdir
+        return "new"
 
     def check_loads(self, workdir):
         """The real game loads what the last kill left."""
