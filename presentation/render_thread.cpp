@@ -68,8 +68,9 @@ void* renderThreadProc(ALLEGRO_THREAD* thread, void* arg) {
     al_set_target_backbuffer(data->display);
     std::printf("Render thread reporting in!\n");
     RenderContext context{data, {}, {}};
-    const bool cached = createChunkCache(context.cache, data->blockTypes, al_get_display_width(data->display),
-                                         al_get_display_height(data->display));
+    const bool cached =
+        createChunkCache(context.cache, data->blockTypes, al_get_display_width(data->display),
+                         al_get_display_height(data->display));
     GAME_ASSERT(cached, "cannot create the chunk bitmaps: the display has no room for textures");
     runWorkerLoop(thread, data->mutex, data->cond, context, renderOneFrame);
     destroyChunkCache(context.cache);
