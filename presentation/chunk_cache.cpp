@@ -46,6 +46,7 @@ int takeSlot(ChunkCache& cache) {
     return oldest;
 }
 
+// Index in cache.images of a cell's image, so that a band's colour is known without a lookup.
 int imageIndex(const ChunkCache& cache, ALLEGRO_BITMAP* bitmap) {
     for (size_t i = 0; i < cache.images.size(); ++i) {
         if (cache.images[i].bitmap == bitmap) {
@@ -71,6 +72,7 @@ int uniformTopRows(const std::vector<ALLEGRO_BITMAP*>& drawn, int columns, int r
     return rows;
 }
 
+// Notes the band of a slot whose picture was just planned; rows below the band are drawn.
 void noteBand(const ChunkCache& cache, ChunkSlot& slot, int columns, int rows) {
     slot.bandRows = uniformTopRows(slot.drawnCells, columns, rows);
     slot.bandImage = imageIndex(cache, slot.drawnCells[0]);

@@ -103,13 +103,16 @@ bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width
 void destroyChunkCache(ChunkCache& cache);
 
 /// Picks the chunks the view shows and copies the bitmaps of the cells to draw again: every cell
-/// of a chunk new to its bitmap, the changed cells of a chunk whose version moved. Touches no
-/// bitmap; the caller holds the state lock so that no cell changes meanwhile.
+/// of a chunk new to its bitmap, the changed cells of a chunk whose version moved; notes the
+/// uniform band of each chunk so planned. Touches no bitmap; the caller holds the state lock so
+/// that no cell changes meanwhile.
 void planChunks(ChunkCache& cache, const World& world, const View& view, int width, int height);
 
 /// Draws the planned cells into their chunk bitmaps; restores the calling thread's target.
 void redrawChunks(ChunkCache& cache);
 
 /// Draws the chunks in view onto the current target at the view's image of their corners: first
-/// their uniform bands as clears, then the rest from their bitmaps, held.
+/// their uniform bands as clears (one per run of adjacent chunks with the same band, inside the
+/// target's clipping rectangle), then the rest from their bitmaps, held. Leaves the clipping
+/// rectangle, the blender and the held-drawing switch as it found them.
 void drawChunks(const ChunkCache& cache, const View& view);

@@ -382,3 +382,25 @@ TEST_F(ChunkCacheDrawing, RepaintsBandsAfterEdits) {
                         "moved along");
     }
 }
+
+// A block image that is not one flat colour can be neither kept as one texel nor painted by a
+// clear: making the cache stops the game instead of showing a wrong picture.
+TEST_F(ChunkCacheDrawing, RefusesBlockImagesThatAreNotFlat) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe"); // the child makes its own display
+    al_set_new_bitmap_flags(ALLEGRO_VIDEO_BITMAP);
+    ALLEGRO_BITMAP* speckled = al_create_bitmap(BLOCK_SIZE, BLOCK_SIZE);
+    al_set_new_bitmap_flags(0);
+    ASSERT_NE(nullptr, speckled);
+    al_set_target_bitmap(speckled);
+    const BlockColour dirt = blockTypeColour(BLOCK_DIRT);
+    al_clear_to_color(al_map_rgb(dirt.r, dirt.g, dirt.b));
+    al_put_pixel(BLOCK_SIZE - 1, BLOCK_SIZE - 1, al_map_rgb(dirt.r, dirt.g, dirt.b + 1));
+    BlockTypes speckledTypes = game.blockTypes;
+    speckledTypes.rows[BLOCK_DIRT].bitmap = speckled;
+    ChunkCache* cache = new ChunkCache{};
+    EXPECT_DEATH(createChunkCache(*cache, speckledTypes, 320, 200), "not one flat colour");
+    EXPECT_TRUE(createChunkCache(*cache, game.blockTypes, 320, 200));
+    destroyChunkCache(*cache);
+    delete cache;
+    al_destroy_bitmap(speckled);
+}
