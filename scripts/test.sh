@@ -60,6 +60,8 @@ section_done
 section "Normal build and every test (unit, soak, end-to-end, stress)"
 BUILD_DIR="$build_dir" scripts/build.sh
 (cd "$build_dir" && ctest --output-on-failure -j2)
+# The soak's and the stress cases' figures, which ctest keeps only in its log.
+grep -h -E '^(soak|stress): ' "$build_dir/Testing/Temporary/LastTest.log" || true
 section_done
 
 section "AddressSanitizer + UndefinedBehaviorSanitizer"
