@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int FIRST_GRASS_ROW = LAST_SKY_ROW + 1; // 121
 constexpr int LAST_GRASS_ROW = 180;
 constexpr int LAST_FILLED_ROW = WORLD_ROWS - 2; // 478: the bottom row stays NULL
 constexpr int FIRST_GOLD_ROW = 420;
