@@ -4,6 +4,7 @@
 
 #include "actors/physics.h"
 #include "actors/player.h"
+#include "core/game_random.h"
 #include "presentation/view.h"
 #include "world/world_grid.h"
 
@@ -52,6 +53,12 @@ void limitSpeed(cpBody* body) {
 }
 
 } // namespace
+
+float drawEnemyStartX() {
+    constexpr int START_X = 4000;
+    constexpr int START_SPREAD = 720;
+    return static_cast<float>(gameRand() % START_SPREAD + START_X);
+}
 
 void spawnEnemy(Enemy& enemy, const Player& player, cpSpace* space, ALLEGRO_BITMAP* bitmap) {
     enemy.y = player.y;

@@ -32,6 +32,10 @@ struct Enemy {
 struct Player;
 struct World;
 
+/// The next enemy's start x, from the game's generator: a whole number from 4000 to 4719, far
+/// to the right of the player. Main thread only, one draw per enemy.
+float drawEnemyStartX();
+
 /// Gives the enemy its image and its body: centre at (its x, the player's y), friction 0.6.
 /// The enemy's x is its start x, set before the spawn. The caller holds the state lock.
 void spawnEnemy(Enemy& enemy, const Player& player, cpSpace* space, ALLEGRO_BITMAP* bitmap);

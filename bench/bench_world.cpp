@@ -7,10 +7,6 @@
 
 namespace {
 
-// The game's enemy start places: x from the game's generator, 4000 + (0..719).
-constexpr int ENEMY_START_X = 4000;
-constexpr int ENEMY_START_SPREAD = 720;
-
 // Tunnels start from a shaft at this column and run right, every third row from the first.
 constexpr int SHAFT_COLUMN = 20;
 constexpr int FIRST_TUNNEL_ROW = 200;
@@ -66,7 +62,7 @@ void createBenchWorld(BenchWorld& state, uint32_t seed) {
     generateTerrain(*state.world, state.blockTypes, state.space);
     for (Enemy& enemy : state.enemies) {
         enemy = Enemy{};
-        enemy.x = static_cast<float>(gameRand() % ENEMY_START_SPREAD + ENEMY_START_X);
+        enemy.x = drawEnemyStartX();
     }
 }
 

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "actors/enemy_thread.h"
-#include "core/game_random.h"
 #include "core/globals.h"
 #include "core/worker.h"
 
@@ -12,10 +11,6 @@ namespace {
 
 ALLEGRO_THREAD* enemyThreads[ENEMY_COUNT];
 EnemyThreadArgs enemyThreadArgs[ENEMY_COUNT];
-
-// Enemies start far to the right of the player, somewhere in x from 4000 to 4719.
-constexpr int ENEMY_START_X = 4000;
-constexpr int ENEMY_START_SPREAD = 720;
 
 } // namespace
 
@@ -42,9 +37,9 @@ void startEnemyThreads(const World& world, const Player& player) {
         args.player = &player;
         args.index = i;
         args.enemy = &enemies[i];
-        const int startX = gameRand() % ENEMY_START_SPREAD + ENEMY_START_X;
+        const float startX = drawEnemyStartX();
         al_lock_mutex(args.stateLock);
-        enemies[i].x = static_cast<float>(startX);
+        enemies[i].x = startX;
         al_unlock_mutex(args.stateLock);
         al_start_thread(enemyThreads[i]);
     }

@@ -105,7 +105,7 @@ struct Soak {
         test.generate(1208);
         initPlayer(player, test.space);
         for (Enemy& enemy : enemies) {
-            enemy.x = static_cast<float>(gameRand() % 720 + 4000);
+            enemy.x = drawEnemyStartX();
             spawnEnemy(enemy, player, test.space, nullptr);
         }
         handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, walkKey), player);

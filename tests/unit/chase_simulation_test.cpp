@@ -19,7 +19,7 @@ struct Chase {
         initPlayer(player, test.space);
         // Start places as the game draws them, after the world.
         for (Enemy& enemy : enemies) {
-            enemy.x = static_cast<float>(gameRand() % 720 + 4000);
+            enemy.x = drawEnemyStartX();
             spawnEnemy(enemy, player, test.space, nullptr);
         }
     }
