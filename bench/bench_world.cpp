@@ -78,9 +78,7 @@ void destroyBenchWorld(BenchWorld& state) {
 }
 
 void benchTick(BenchWorld& state) {
-    cpSpaceStep(state.space, TICK_SECONDS);
-    copyPlayerPosition(state.player);
-    updatePlayer(state.player, *state.world);
+    advancePlayerTick(state.space, state.player, *state.world);
     for (Enemy& enemy : state.enemies) {
         stepEnemy(enemy, state.player, *state.world);
     }

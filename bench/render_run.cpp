@@ -127,9 +127,7 @@ void runTick(RunScene& scene, long tick) {
     al_lock_mutex(scene.stateLock);
     state.player.keys[keyRight] = 1;
     state.player.keys[keyUp] = tick % 90 < 2;
-    cpSpaceStep(state.space, TICK_SECONDS);
-    copyPlayerPosition(state.player);
-    updatePlayer(state.player, *state.world);
+    advancePlayerTick(state.space, state.player, *state.world);
     if (tick % EDIT_INTERVAL == 0) {
         editAhead(state, tick);
     }

@@ -2,7 +2,6 @@
 
 #include <allegro5/allegro.h>
 
-#include "actors/physics.h"
 #include "core/enemy_threads.h"
 #include "core/globals.h"
 #include "core/worker.h"
@@ -21,9 +20,7 @@ struct LoopContext {
 // worker sees the space or the player half-updated.
 void advanceWorld(LoopContext& context) {
     al_lock_mutex(stateLock);
-    cpSpaceStep(space, TICK_SECONDS);
-    copyPlayerPosition(player);
-    updatePlayer(player, context.world);
+    advancePlayerTick(space, player, context.world);
     al_unlock_mutex(stateLock);
 }
 

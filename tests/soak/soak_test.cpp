@@ -116,9 +116,7 @@ struct Soak {
 
     // One tick in the game's order: step, the player's record and movement, then the enemies.
     void tick() {
-        cpSpaceStep(test.space, TICK_SECONDS);
-        copyPlayerPosition(player);
-        updatePlayer(player, *test.world);
+        advancePlayerTick(test.space, player, *test.world);
         for (Enemy& enemy : enemies) {
             stepEnemy(enemy, player, *test.world);
         }

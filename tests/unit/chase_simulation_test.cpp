@@ -25,9 +25,7 @@ struct Chase {
     }
 
     void tick() {
-        cpSpaceStep(test.space, TICK_SECONDS);
-        copyPlayerPosition(player);
-        updatePlayer(player, *test.world);
+        advancePlayerTick(test.space, player, *test.world);
         for (Enemy& enemy : enemies) {
             stepEnemy(enemy, player, *test.world);
         }

@@ -125,9 +125,7 @@ TEST_F(PlayerOnGround, DownMovesNothing) {
 TEST_F(PlayerOnGround, ThePlayerFallsOntoTheGrassAndStands) {
     placeAt(25.0f, 1140.0f);
     for (int tick = 0; tick < 600; ++tick) {
-        cpSpaceStep(test.space, TICK_SECONDS);
-        copyPlayerPosition(player);
-        updatePlayer(player, *test.world);
+        advancePlayerTick(test.space, player, *test.world);
     }
     EXPECT_NEAR(1190.0f, player.y, 0.5f);
     EXPECT_NEAR(25.0f, player.x, 0.5f);
