@@ -2,11 +2,13 @@
 # Plays the unchanged game at 1680 x 1050 under a fresh Xvfb, the player walking right, and
 # prints how many frames it flipped per second. The flips are counted by a small library
 # preloaded into the game (bench/flip_count.c); the game's own output is left as it is.
-# Usage: bench/game_flips.sh [SECONDS]   (20 by default; needs the game built in build-bench/)
+# Usage: bench/game_flips.sh [SECONDS]   (20 by default; builds the game into build-bench/)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build-bench}
 seconds=${1:-20}
+cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build_dir" -j2 --target tellurn tellurn-close-window >/dev/null
 work=$(mktemp -d)
 cc -shared -fPIC -O2 -o "$work/libflipcount.so" "$root/bench/flip_count.c" -ldl
 cp -r "$root/data" "$work/"
