@@ -35,3 +35,16 @@ cpBody* addActorBody(cpSpace* space, cpVect centre, double friction, cpShape*& s
     cpShapeSetFriction(shape, friction);
     return body;
 }
+
+int staticShapeCount(cpSpace* space) {
+    int count = 0;
+    cpSpaceEachShape(
+        space,
+        [](cpShape* shape, void* data) {
+            if (cpBodyGetType(cpShapeGetBody(shape)) == CP_BODY_TYPE_STATIC) {
+                ++*static_cast<int*>(data);
+            }
+        },
+        &count);
+    return count;
+}

@@ -32,3 +32,6 @@ void applyImpulseAtOffset(cpBody* body, cpVect impulse, cpVect offset);
 
 /// Adds a 10 x 20 box body with its centre at `centre` and returns it; its shape goes to `shape`.
 cpBody* addActorBody(cpSpace* space, cpVect centre, double friction, cpShape*& shape);
+
+/// Number of static shapes in the space: the four walls and the world's segments.
+int staticShapeCount(cpSpace* space);

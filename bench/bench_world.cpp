@@ -84,19 +84,6 @@ void benchTick(BenchWorld& state) {
     }
 }
 
-int staticShapeCount(cpSpace* space) {
-    int count = 0;
-    cpSpaceEachShape(
-        space,
-        [](cpShape* shape, void* data) {
-            if (cpBodyGetType(cpShapeGetBody(shape)) == CP_BODY_TYPE_STATIC) {
-                ++*static_cast<int*>(data);
-            }
-        },
-        &count);
-    return count;
-}
-
 int addPlayerSegments(BenchWorld& state, int extra) {
     const Player saved = state.player;
     const int base = staticShapeCount(state.space);

@@ -37,9 +37,6 @@ void destroyBenchWorld(BenchWorld& state);
 /// One tick as the main loop and the 25 enemy threads do it, run here on one thread.
 void benchTick(BenchWorld& state);
 
-/// Number of static shapes in the space (the walls and the world's segments).
-int staticShapeCount(cpSpace* space);
-
 /// Digs tunnels and builds in them with the game's mining and placing rules until the space
 /// holds `extra` more static segments than before. Returns the number added.
 int addPlayerSegments(BenchWorld& state, int extra);

@@ -8,21 +8,9 @@
 #include <vector>
 
 #include "save_fuzz_input.h"
+#include "world/save_layout.h"
 
 namespace {
-
-// Offsets in the header and in a cell record, as the file lays them out.
-constexpr size_t HEADER_X = 0;
-constexpr size_t HEADER_Y = 4;
-constexpr size_t HEADER_DIRT = 8;
-constexpr size_t HEADER_GOLD = 20;
-constexpr size_t HEADER_SELECTED = 32;
-constexpr size_t HEADER_IMPULSE_Y = 296;
-constexpr size_t CELL_NAME = 0;
-constexpr size_t CELL_ID = 8;
-constexpr size_t CELL_PASSABLE = 16;
-constexpr size_t CELL_X = 20;
-constexpr size_t CELL_Y = 24;
 
 struct Seed {
     const char* name;

@@ -7,12 +7,7 @@
 
 #include "world/block_types.h"
 #include "world/save_file.h"
-
-namespace {
-
-constexpr size_t HEADER_SELECTED = 32;
-
-} // namespace
+#include "world/save_layout.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -4,23 +4,6 @@
 
 #include "test_world.h"
 
-namespace {
-
-int countWorldSegments(cpSpace* space) {
-    int count = 0;
-    cpSpaceEachShape(
-        space,
-        [](cpShape* shape, void* data) {
-            if (cpBodyGetType(cpShapeGetBody(shape)) == CP_BODY_TYPE_STATIC) {
-                ++*static_cast<int*>(data);
-            }
-        },
-        &count);
-    return count - 4; // the four walls
-}
-
-} // namespace
-
 TEST(Terrain, SeededWorldIsLayeredWithOneGroundSegmentPerColumn) {
     TestWorld test;
     test.generate(20261208);
@@ -67,7 +50,7 @@ TEST(Terrain, SeededWorldIsLayeredWithOneGroundSegmentPerColumn) {
             ASSERT_EQ(nullptr, cell.rightShape);
         }
     }
-    EXPECT_EQ(WORLD_COLUMNS, countWorldSegments(test.space));
+    EXPECT_EQ(WORLD_COLUMNS + 4, staticShapeCount(test.space)); // and the four walls
     // Gold (1 in 100 below row 420) and stone exist, as the odds promise.
     EXPECT_GT(gold, 100);
     EXPECT_GT(stone, 10000);
