@@ -34,17 +34,6 @@ struct EditingWorld : ::testing::Test {
         return placeBlock(*test.world, test.blockTypes, player, test.space, column, row);
     }
 
-    // Rewrites a rectangle of cells and rebuilds every segment for the changed grid.
-    void carve(int firstColumn, int lastColumn, int firstRow, int lastRow, int id) {
-        clearWorldSegments(*test.world, test.space);
-        for (int column = firstColumn; column <= lastColumn; ++column) {
-            for (int row = firstRow; row <= lastRow; ++row) {
-                test.setCell(column, row, id);
-            }
-        }
-        buildWorldSegments(*test.world, test.space);
-    }
-
     void expectConsistent() {
         std::string problem;
         EXPECT_TRUE(worldSegmentsConsistent(*test.world, test.space, problem)) << problem;
@@ -63,7 +52,7 @@ struct EditingWorld : ::testing::Test {
 } // namespace
 
 TEST_F(EditingWorld, ReachRunsFromCornerToCornerStrictly) {
-    carve(0, 40, 100, 140, BLOCK_AIR); // every cell exposed, so only reach decides
+    test.fillCells(0, 40, 100, 140, BLOCK_AIR); // every cell exposed, so only reach decides
     for (int column = 0; column <= 40; ++column) {
         for (int row = 100; row <= 140; ++row) {
             const bool inReach = column >= 6 && column <= 14 && row >= 115 && row <= 123;
@@ -80,7 +69,7 @@ TEST_F(EditingWorld, OnlyExposedCellsCanBeEdited) {
     EXPECT_TRUE(mine(10, 121));
     EXPECT_TRUE(canEditCell(*test.world, player, 10, 122)); // opened from above
     // Column 0: the missing neighbour on the left counts as solid.
-    carve(0, 0, 118, 123, BLOCK_STONE);
+    test.fillCells(0, 0, 118, 123, BLOCK_STONE);
     standAt(0.0f, 1190.0f);
     EXPECT_FALSE(canEditCell(*test.world, player, 0, 122));
 }
@@ -108,7 +97,7 @@ TEST_F(EditingWorld, MiningSurfaceGrassOpensItsNeighboursFaces) {
 }
 
 TEST_F(EditingWorld, MiningAboveTheBottomRowGivesNullATopFace) {
-    carve(8, 12, 470, 477, BLOCK_UNDERGROUND);
+    test.fillCells(8, 12, 470, 477, BLOCK_UNDERGROUND);
     standAt(100.0f, 4740.0f);
     const int total = player.dirtCount + player.stoneCount + player.goldCount;
     ASSERT_TRUE(mine(10, 478));
@@ -220,8 +209,8 @@ TEST_F(EditingWorld, TheCheckerFindsMissingAndOrphanedSegments) {
 
 TEST_F(EditingWorld, RandomMiningAndPlacingKeepsOneSegmentPerOpenFace) {
     // Open ground at the four borders and the bottom row, so the soak reaches every edge case.
-    carve(0, 15, 440, 477, BLOCK_UNDERGROUND);
-    carve(704, 719, 440, 477, BLOCK_UNDERGROUND);
+    test.fillCells(0, 15, 440, 477, BLOCK_UNDERGROUND);
+    test.fillCells(704, 719, 440, 477, BLOCK_UNDERGROUND);
     const float standingPlaces[][2] = {{0, 1180}, {60, 1180},   {3600, 1180}, {7190, 1180},
                                        {0, 4750}, {7190, 4750}, {80, 4600},   {7120, 4500},
                                        {5, -5},   {7195, 0}};

@@ -49,17 +49,6 @@ struct MouseWorld : ::testing::Test {
         handleMouseDown(event, targets);
         return testing::internal::GetCapturedStdout();
     }
-
-    // Rewrites cells and rebuilds the segments for the changed grid.
-    void fill(int firstColumn, int lastColumn, int firstRow, int lastRow, int id) {
-        clearWorldSegments(*test.world, test.space);
-        for (int column = firstColumn; column <= lastColumn; ++column) {
-            for (int row = firstRow; row <= lastRow; ++row) {
-                test.setCell(column, row, id);
-            }
-        }
-        buildWorldSegments(*test.world, test.space);
-    }
 };
 
 } // namespace
@@ -93,7 +82,7 @@ TEST_F(MouseWorld, OnlyPressesInsideTheDrawnButtonsSaveOrLoad) {
 
 TEST_F(MouseWorld, AButtonPressWorksTheButtonAndMinesNothingUnderIt) {
     // The top-right corner of the world, with a row of dirt under the HUD buttons.
-    fill(700, 719, 1, 1, BLOCK_DIRT);
+    test.fillCells(700, 719, 1, 1, BLOCK_DIRT);
     standAt(7150.0f, 0.0f);
     const int w = player.screenWidth;
     ASSERT_EQ("Saved the world!\n", press(w - 80, 10)); // over cell (712, 1)
@@ -113,7 +102,7 @@ TEST_F(MouseWorld, AButtonPressWorksTheButtonAndMinesNothingUnderIt) {
 }
 
 TEST_F(MouseWorld, ThePointerPicksTheCellDrawnUnderItInEveryViewCase) {
-    fill(0, WORLD_COLUMNS - 1, 0, WORLD_ROWS - 1, BLOCK_AIR);
+    test.fillCells(0, WORLD_COLUMNS - 1, 0, WORLD_ROWS - 1, BLOCK_AIR);
     const int sizes[][2] = {{1440, 900}, {1680, 1050}, {1366, 767}};
     const float xs[] = {100.0f, 3000.5f, 7150.0f}; // left edge, following, right edge
     const float ys[] = {100.0f, 1190.3f, 4700.6f}; // top edge, following, bottom edge

@@ -9,6 +9,7 @@
 #include "actors/physics.h"
 #include "core/game_random.h"
 #include "world/block_types.h"
+#include "world/editing.h"
 #include "world/terrain.h"
 #include "world/world_grid.h"
 
@@ -68,6 +69,18 @@ struct TestWorld {
         cell = blockTemplate(blockTypes, id);
         cell.x = static_cast<float>(column * BLOCK_SIZE);
         cell.y = static_cast<float>(row * BLOCK_SIZE);
+    }
+
+    /// Rewrites a rectangle of cells (inclusive bounds) and rebuilds every segment for the
+    /// changed grid.
+    void fillCells(int firstColumn, int lastColumn, int firstRow, int lastRow, int id) {
+        clearWorldSegments(*world, space);
+        for (int column = firstColumn; column <= lastColumn; ++column) {
+            for (int row = firstRow; row <= lastRow; ++row) {
+                setCell(column, row, id);
+            }
+        }
+        buildWorldSegments(*world, space);
     }
 
   private:
