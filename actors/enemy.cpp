@@ -4,8 +4,8 @@
 
 #include "actors/physics.h"
 #include "actors/player.h"
-#include "core/game_random.h"
-#include "presentation/view.h"
+#include "actors/view.h"
+#include "base/game_random.h"
 #include "world/world_grid.h"
 
 namespace {
@@ -54,10 +54,10 @@ void limitSpeed(cpBody* body) {
 
 } // namespace
 
-float drawEnemyStartX() {
+float drawEnemyStartX(GameRandom& random) {
     constexpr int START_X = 4000;
     constexpr int START_SPREAD = 720;
-    return static_cast<float>(gameRand() % START_SPREAD + START_X);
+    return static_cast<float>(gameRand(random) % START_SPREAD + START_X);
 }
 
 void spawnEnemy(Enemy& enemy, const Player& player, cpSpace* space, ALLEGRO_BITMAP* bitmap) {
@@ -67,7 +67,7 @@ void spawnEnemy(Enemy& enemy, const Player& player, cpSpace* space, ALLEGRO_BITM
     enemy.bitmap = bitmap;
 }
 
-void stepEnemy(Enemy& enemy, const Player& player, const World& world) {
+void stepEnemy(Enemy& enemy, const Player& player, const World& world, const View& view) {
     const cpVect corner = actorCorner(enemy.body);
     enemy.x = static_cast<float>(corner.x);
     enemy.y = static_cast<float>(corner.y);
@@ -84,7 +84,6 @@ void stepEnemy(Enemy& enemy, const Player& player, const World& world) {
     }
     limitSpeed(enemy.body);
 
-    const View view = computeView(player.x, player.y, player.screenWidth, player.screenHeight);
     enemy.screenX = static_cast<float>(enemy.x + view.offsetX);
     enemy.screenY = static_cast<float>(enemy.y + view.offsetY);
 }

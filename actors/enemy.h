@@ -4,6 +4,8 @@
 #include <chipmunk/chipmunk.h>
 #include <cstdint>
 
+#include "base/game_random.h"
+
 struct ALLEGRO_BITMAP;
 
 /// Number of enemies, and of enemy threads.
@@ -30,16 +32,18 @@ struct Enemy {
 };
 
 struct Player;
+struct View;
 struct World;
 
 /// The next enemy's start x, from the game's generator: a whole number from 4000 to 4719, far
 /// to the right of the player. Main thread only, one draw per enemy.
-float drawEnemyStartX();
+float drawEnemyStartX(GameRandom& random);
 
 /// Gives the enemy its image and its body: centre at (its x, the player's y), friction 0.6.
 /// The enemy's x is its start x, set before the spawn. The caller holds the state lock.
 void spawnEnemy(Enemy& enemy, const Player& player, cpSpace* space, ALLEGRO_BITMAP* bitmap);
 
 /// One tick of an enemy: follow its body, push toward the player, hop when the player stands
-/// higher, limit the speed and work out its screen position. The caller holds the state lock.
-void stepEnemy(Enemy& enemy, const Player& player, const World& world);
+/// higher, limit the speed and work out its screen position in this tick's view. The caller
+/// holds the state lock.
+void stepEnemy(Enemy& enemy, const Player& player, const World& world, const View& view);

@@ -2,25 +2,25 @@
 
 #include <cstdio>
 
-#include "core/worker.h"
+#include "base/worker.h"
 
-namespace {
-
-void stepEnemyThread(EnemyThreadArgs& args) {
+void spawnThreadEnemy(EnemyThreadArgs& args) {
     al_lock_mutex(args.stateLock);
-    stepEnemy(*args.enemy, *args.player, *args.world);
+    spawnEnemy(*args.enemy, *args.player, args.space, args.bitmap);
     al_unlock_mutex(args.stateLock);
 }
 
-} // namespace
+void stepThreadEnemy(EnemyThreadArgs& args) {
+    al_lock_mutex(args.stateLock);
+    stepEnemy(*args.enemy, *args.player, *args.world, *args.view);
+    al_unlock_mutex(args.stateLock);
+}
 
 void* enemyThreadProc(ALLEGRO_THREAD* thread, void* arg) {
     EnemyThreadArgs& args = *static_cast<EnemyThreadArgs*>(arg);
     std::printf("Enemy Thread #%d reporting in!\n", args.index);
-    al_lock_mutex(args.stateLock);
-    spawnEnemy(*args.enemy, *args.player, args.space, args.bitmap);
-    al_unlock_mutex(args.stateLock);
-    runWorkerLoop(thread, args.mutex, args.cond, args, stepEnemyThread);
+    spawnThreadEnemy(args);
+    runWorkerLoop(thread, args.mutex, args.cond, args, stepThreadEnemy);
     std::printf("Enemy thread #%d, shutting down!\n", args.index);
     return nullptr;
 }

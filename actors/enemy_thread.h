@@ -6,6 +6,7 @@
 
 #include "actors/enemy.h"
 #include "actors/player.h"
+#include "actors/view.h"
 #include "world/world_grid.h"
 
 /// One enemy thread's argument record; complete before the thread starts.
@@ -22,6 +23,8 @@ struct EnemyThreadArgs {
     const World* world;
     /// The player record.
     const Player* player;
+    /// The view of the current tick, worked out once by the main thread.
+    const View* view;
     /// The physics space.
     cpSpace* space;
     /// Guards the world, the player, the enemies and the space.
@@ -29,6 +32,12 @@ struct EnemyThreadArgs {
     /// The red image the enemy is drawn with.
     ALLEGRO_BITMAP* bitmap;
 };
+
+/// Spawns the thread's enemy under the state lock, as the thread does when it starts.
+void spawnThreadEnemy(EnemyThreadArgs& args);
+
+/// One step of the thread's enemy under the state lock, as the thread does on each wake-up.
+void stepThreadEnemy(EnemyThreadArgs& args);
 
 /// The enemy thread's procedure; arg is its EnemyThreadArgs.
 void* enemyThreadProc(ALLEGRO_THREAD* thread, void* arg);

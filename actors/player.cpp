@@ -40,12 +40,6 @@ void copyPlayerPosition(Player& player) {
     player.y = static_cast<float>(corner.y);
 }
 
-void advancePlayerTick(cpSpace* space, Player& player, const World& world) {
-    cpSpaceStep(space, TICK_SECONDS);
-    copyPlayerPosition(player);
-    updatePlayer(player, world);
-}
-
 void updatePlayer(Player& player, const World& world) {
     cpBody* body = player.body;
     // The foot cell comes from this tick's position, before any impulse.

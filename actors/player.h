@@ -68,7 +68,3 @@ void copyPlayerPosition(Player& player);
 
 /// Turns the held keys into impulses, allows or spends a jump and limits the speed.
 void updatePlayer(Player& player, const World& world);
-
-/// The physics part of one tick, in the game's order: one fixed step of the space, the record
-/// following the body, then updatePlayer. The enemies' steps come after it.
-void advancePlayerTick(cpSpace* space, Player& player, const World& world);

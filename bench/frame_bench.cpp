@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_world.h"
+#include "core/game.h"
 #include "presentation/atlas.h"
 #include "presentation/render_thread.h"
 
@@ -21,11 +21,10 @@ constexpr float DEEP_VIEW_Y = 3500.3f;
 struct FrameScene {
     ALLEGRO_DISPLAY* display;
     ALLEGRO_FONT* font;
-    Atlas atlas;
     // One 10 x 10 bitmap per block image, each its own texture: the newcomer's way.
     ALLEGRO_BITMAP* separate[BLOCK_SWATCH_COUNT];
     ALLEGRO_BITMAP* fullScreen;
-    BenchWorld state;
+    Game game;
     Enemy* enemyRefs[ENEMY_COUNT];
     ChunkCache cache;
     FrameSnapshot snapshot;
@@ -50,7 +49,7 @@ bool makeSeparateBitmaps(FrameScene& scene) {
 bool openScene(FrameScene& scene, int width, int height, const char* fontPath) {
     al_set_new_display_flags(ALLEGRO_WINDOWED);
     scene.display = al_create_display(width, height);
-    if (scene.display == nullptr || !createAtlas(scene.atlas) || !makeSeparateBitmaps(scene)) {
+    if (scene.display == nullptr || !createAtlas(scene.game.atlas) || !makeSeparateBitmaps(scene)) {
         return false;
     }
     scene.font = al_load_font(fontPath, 12, 0);
@@ -60,30 +59,29 @@ bool openScene(FrameScene& scene, int width, int height, const char* fontPath) {
     scene.fullScreen = al_create_bitmap(width, height);
     al_set_target_bitmap(scene.fullScreen);
     al_clear_to_color(al_map_rgb(125, 125, 255));
-    createBenchWorld(scene.state, 463457);
-    spawnBenchEnemies(scene.state, scene.atlas.enemy);
-    bindBlockBitmaps(scene.state.blockTypes, scene.atlas.blockSwatches);
-    for (Block& cell : scene.state.world->cells) {
-        cell.bitmap = blockTemplate(scene.state.blockTypes, cell.id).bitmap;
+    if (!buildHeadlessGame(scene.game)) {
+        return false;
     }
-    Player& player = scene.state.player;
-    player.bitmap = scene.atlas.player;
+    generateSeededWorld(scene.game, START_SEED);
+    spawnEnemiesHere(scene.game, scene.game.atlas.enemy);
+    bindAtlasImages(scene.game);
+    Player& player = scene.game.player;
     player.x = VIEW_X;
     player.y = VIEW_Y;
     player.screenWidth = width;
     player.screenHeight = height;
     for (int i = 0; i < ENEMY_COUNT; ++i) {
-        scene.enemyRefs[i] = &scene.state.enemies[i];
-        scene.state.enemies[i].screenX = 100.0f + 50.0f * i;
-        scene.state.enemies[i].screenY = height / 2.0f;
+        scene.enemyRefs[i] = &scene.game.enemies[i];
+        scene.game.enemies[i].screenX = 100.0f + 50.0f * i;
+        scene.game.enemies[i].screenY = height / 2.0f;
     }
     al_set_target_backbuffer(scene.display);
-    return createChunkCache(scene.cache, scene.state.blockTypes, width, height);
+    return createChunkCache(scene.cache, scene.game.blockTypes, width, height);
 }
 
 void closeScene(FrameScene& scene) {
     destroyChunkCache(scene.cache);
-    destroyBenchWorld(scene.state);
+    destroyGame(scene.game);
     al_destroy_font(scene.font);
     al_destroy_display(scene.display); // its bitmaps go with it
 }
@@ -101,28 +99,29 @@ void fullScreenFrame(FrameScene& scene) {
 }
 
 void straightforwardFrame(FrameScene& scene) {
-    snapshotActors(scene.state.player, scene.enemyRefs, scene.snapshot);
+    snapshotActors(scene.game.player, scene.enemyRefs, scene.snapshot);
     const View& view = scene.snapshot.view;
-    const Player& player = scene.state.player;
+    const Player& player = scene.game.player;
     al_clear_to_color(al_map_rgb(0, 0, 0));
     al_hold_bitmap_drawing(true);
     const CellRange cells = visibleCells(view, player.screenWidth, player.screenHeight);
     for (int row = cells.firstRow; row <= cells.lastRow; ++row) {
         for (int column = cells.firstColumn; column <= cells.lastColumn; ++column) {
-            const int swatch = blockTypeSwatch(cellAt(*scene.state.world, column, row).id);
+            const int swatch = blockTypeSwatch(cellAt(scene.game.world, column, row).id);
             al_draw_bitmap(scene.separate[swatch], viewScreenX(view, column * BLOCK_SIZE),
                            viewScreenY(view, row * BLOCK_SIZE), 0);
         }
     }
-    drawFrameOverlay(scene.snapshot, scene.state.blockTypes, scene.font, scene.atlas.button);
+    drawFrameOverlay(scene.snapshot, scene.game.blockTypes, scene.font, scene.game.atlas.button);
     al_hold_bitmap_drawing(false);
     al_flip_display();
 }
 
 void gameFrame(FrameScene& scene) {
-    takeFrameSnapshot(*scene.state.world, scene.state.player, scene.enemyRefs, scene.cache,
+    takeFrameSnapshot(scene.game.world, scene.game.player, scene.enemyRefs, scene.cache,
                       scene.snapshot);
-    drawFrame(scene.snapshot, scene.cache, scene.state.blockTypes, scene.font, scene.atlas.button);
+    drawFrame(scene.snapshot, scene.cache, scene.game.blockTypes, scene.font,
+              scene.game.atlas.button);
     al_flip_display();
 }
 
@@ -131,11 +130,11 @@ void gameFrame(FrameScene& scene) {
 void gameFrameWithEdit(FrameScene& scene) {
     const int column = static_cast<int>(VIEW_X) / BLOCK_SIZE + 3;
     const int row = static_cast<int>(VIEW_Y) / BLOCK_SIZE + 3;
-    Block& cell = cellAt(*scene.state.world, column, row);
+    Block& cell = cellAt(scene.game.world, column, row);
     const int id = cell.id == BLOCK_DIRT ? BLOCK_STONE : BLOCK_DIRT;
     cell.id = id;
-    cell.bitmap = blockTemplate(scene.state.blockTypes, id).bitmap;
-    markCellChanged(*scene.state.world, column, row);
+    cell.bitmap = blockTemplate(scene.game.blockTypes, id).bitmap;
+    markCellChanged(scene.game.world, column, row);
     gameFrame(scene);
 }
 
@@ -155,7 +154,7 @@ constexpr int KIND_COUNT = sizeof FRAME_KINDS / sizeof FRAME_KINDS[0];
 
 // The game's frame with the player deep underground, after a few frames that cache its chunks.
 std::vector<double> deepFrames(FrameScene& scene, int repetitions) {
-    scene.state.player.y = DEEP_VIEW_Y;
+    scene.game.player.y = DEEP_VIEW_Y;
     for (int i = 0; i < 10; ++i) {
         gameFrame(scene);
     }
@@ -165,7 +164,7 @@ std::vector<double> deepFrames(FrameScene& scene, int repetitions) {
         gameFrame(scene);
         samples.push_back((benchSeconds() - start) * 1000.0);
     }
-    scene.state.player.y = VIEW_Y;
+    scene.game.player.y = VIEW_Y;
     return samples;
 }
 

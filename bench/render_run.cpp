@@ -2,14 +2,11 @@
 
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_font.h>
+#include <memory>
 #include <string>
 
-#include "actors/enemy_thread.h"
 #include "actors/physics.h"
-#include "bench/bench_world.h"
-#include "core/worker.h"
-#include "presentation/atlas.h"
-#include "presentation/render_thread.h"
+#include "core/game.h"
 #include "world/editing.h"
 
 namespace {
@@ -19,20 +16,6 @@ namespace {
 constexpr int EDIT_INTERVAL = 20;
 // Ticks of the first second, counted apart.
 constexpr long START_TICKS = 60;
-
-// The game's library objects and worker records for one run.
-struct RunScene {
-    ALLEGRO_DISPLAY* display;
-    ALLEGRO_EVENT_QUEUE* queue;
-    ALLEGRO_TIMER* timer;
-    ALLEGRO_MUTEX* stateLock;
-    Atlas atlas;
-    BenchWorld state;
-    RenderThreadData render;
-    ALLEGRO_THREAD* renderThread;
-    EnemyThreadArgs enemyArgs[ENEMY_COUNT];
-    ALLEGRO_THREAD* enemyThreads[ENEMY_COUNT];
-};
 
 // What the run counted.
 struct RunCounts {
@@ -45,68 +28,34 @@ struct RunCounts {
     double seconds;
 };
 
-bool openRunScene(RunScene& scene, int width, int height, const char* fontPath) {
-    scene.display = al_create_display(width, height);
-    if (scene.display == nullptr || !createAtlas(scene.atlas)) {
+// The game at one display size, with its real render and enemy threads, ticked by its timer.
+bool openRunGame(Game& game, int width, int height, const char* fontPath) {
+    if (!buildHeadlessGame(game)) {
         return false;
     }
-    scene.render.font = al_load_font(fontPath, 12, 0);
-    scene.queue = al_create_event_queue();
-    scene.timer = al_create_timer(TICK_SECONDS);
-    scene.stateLock = al_create_mutex();
-    al_register_event_source(scene.queue, al_get_timer_event_source(scene.timer));
-    createBenchWorld(scene.state, 463457);
-    bindBlockBitmaps(scene.state.blockTypes, scene.atlas.blockSwatches);
-    for (Block& cell : scene.state.world->cells) {
-        cell.bitmap = blockTemplate(scene.state.blockTypes, cell.id).bitmap;
+    generateSeededWorld(game, START_SEED);
+    game.display = al_create_display(width, height);
+    if (game.display == nullptr || !createAtlas(game.atlas)) {
+        return false;
     }
-    scene.state.player.bitmap = scene.atlas.player;
-    scene.state.player.screenWidth = width;
-    scene.state.player.screenHeight = height;
-    al_set_target_backbuffer(scene.display);
-    return scene.render.font != nullptr && scene.queue != nullptr && scene.timer != nullptr &&
-           scene.stateLock != nullptr;
-}
-
-void createWorkers(RunScene& scene) {
-    RenderThreadData& render = scene.render;
-    render.mutex = al_create_mutex();
-    render.cond = al_create_cond();
-    render.buttonBitmap = scene.atlas.button;
-    render.display = scene.display;
-    render.blockTypes = scene.state.blockTypes;
-    render.world = scene.state.world.get();
-    render.player = &scene.state.player;
-    render.stateLock = scene.stateLock;
-    for (int i = 0; i < ENEMY_COUNT; ++i) {
-        render.enemies[i] = &scene.state.enemies[i];
-        EnemyThreadArgs& args = scene.enemyArgs[i];
-        args = {al_create_mutex(),       al_create_cond(),        i,
-                &scene.state.enemies[i], scene.state.world.get(), &scene.state.player,
-                scene.state.space,       scene.stateLock,         scene.atlas.enemy};
-        scene.enemyThreads[i] = al_create_thread(enemyThreadProc, &args);
+    game.font = al_load_font(fontPath, 12, 0);
+    game.eventQueue = al_create_event_queue();
+    game.timer = al_create_timer(TICK_SECONDS);
+    if (game.font == nullptr || game.eventQueue == nullptr || game.timer == nullptr) {
+        return false;
     }
-    scene.renderThread = al_create_thread(renderThreadProc, &render);
-}
-
-void startWorkers(RunScene& scene) {
-    al_set_target_bitmap(nullptr); // the render thread's display from now on
-    al_start_thread(scene.renderThread);
-    for (ALLEGRO_THREAD* thread : scene.enemyThreads) {
-        al_start_thread(thread);
-    }
-}
-
-void stopWorkers(RunScene& scene) {
-    for (int i = 0; i < ENEMY_COUNT; ++i) {
-        stopWorker(scene.enemyThreads[i], scene.enemyArgs[i].mutex, scene.enemyArgs[i].cond);
-    }
-    stopWorker(scene.renderThread, scene.render.mutex, scene.render.cond);
+    al_register_event_source(game.eventQueue, al_get_timer_event_source(game.timer));
+    bindAtlasImages(game);
+    game.player.screenWidth = width;
+    game.player.screenHeight = height;
+    al_set_target_backbuffer(game.display);
+    const char* failure = nullptr;
+    return createWorkers(game, failure);
 }
 
 // Builds a block up and ahead of the player's head, or mines it again, like a player's clicks.
-void editAhead(BenchWorld& state, long tick) {
-    Player& player = state.player;
+void editAhead(Game& game, long tick) {
+    Player& player = game.player;
     const int column = static_cast<int>(player.x) / BLOCK_SIZE + 3;
     const int row = static_cast<int>(player.y) / BLOCK_SIZE - 3;
     if (!cellInGrid(column, row)) {
@@ -115,50 +64,45 @@ void editAhead(BenchWorld& state, long tick) {
     player.selectedBlock = 1;
     if (tick / EDIT_INTERVAL % 2 == 0) {
         player.dirtCount = player.dirtCount > 0 ? player.dirtCount : 1;
-        placeBlock(*state.world, state.blockTypes, player, state.space, column, row);
+        placeBlock(game.world, game.blockTypes, player, game.space, column, row);
     } else {
-        mineCell(*state.world, state.blockTypes, player, state.space, column, row);
+        mineCell(game.world, game.blockTypes, player, game.space, column, row);
     }
 }
 
-// One tick as the game's main loop does it, the player holding Right and jumping now and then.
-void runTick(RunScene& scene, long tick) {
-    BenchWorld& state = scene.state;
-    al_lock_mutex(scene.stateLock);
-    state.player.keys[keyRight] = 1;
-    state.player.keys[keyUp] = tick % 90 < 2;
-    advancePlayerTick(state.space, state.player, *state.world);
+// One tick of the game, the player holding Right and jumping now and then.
+void runTick(Game& game, long tick) {
+    al_lock_mutex(game.stateLock);
+    game.player.keys[keyRight] = 1;
+    game.player.keys[keyUp] = tick % 90 < 2;
     if (tick % EDIT_INTERVAL == 0) {
-        editAhead(state, tick);
+        editAhead(game, tick);
     }
-    al_unlock_mutex(scene.stateLock);
-    for (EnemyThreadArgs& args : scene.enemyArgs) {
-        wakeWorker(args.cond);
-    }
-    wakeWorker(scene.render.cond);
+    al_unlock_mutex(game.stateLock);
+    tickGame(game);
 }
 
-RunCounts runTicks(RunScene& scene, double seconds) {
+RunCounts runTicks(Game& game, double seconds) {
     RunCounts counts{};
-    al_start_timer(scene.timer);
+    al_start_timer(game.timer);
     const double start = benchSeconds();
     uint64_t framesBefore = 0;
     while (benchSeconds() - start < seconds) {
         ALLEGRO_EVENT event;
-        al_wait_for_event(scene.queue, &event);
+        al_wait_for_event(game.eventQueue, &event);
         if (event.type != ALLEGRO_EVENT_TIMER) {
             continue;
         }
         // The previous tick's frame must be flipped before this tick's wake-up comes.
-        const uint64_t frames = scene.render.framesDrawn.load();
+        const uint64_t frames = game.render.framesDrawn.load();
         if (counts.ticks > 0 && frames == framesBefore) {
             ++(counts.ticks < START_TICKS ? counts.lateAtStart : counts.late);
         }
         framesBefore = frames;
-        runTick(scene, counts.ticks);
+        runTick(game, counts.ticks);
         ++counts.ticks;
     }
-    al_stop_timer(scene.timer);
+    al_stop_timer(game.timer);
     counts.seconds = benchSeconds() - start;
     al_rest(0.1); // lets the last tick's frame finish before it is counted
     return counts;
@@ -168,16 +112,14 @@ RunCounts runTicks(RunScene& scene, double seconds) {
 
 bool benchRenderRun(BenchTable& table, int width, int height, double seconds,
                     const char* fontPath) {
-    RunScene* scene = new RunScene{};
-    if (!openRunScene(*scene, width, height, fontPath)) {
-        delete scene;
+    std::unique_ptr<Game> game = std::make_unique<Game>();
+    if (!openRunGame(*game, width, height, fontPath)) {
         return false;
     }
-    createWorkers(*scene);
-    startWorkers(*scene);
-    const RunCounts counts = runTicks(*scene, seconds);
-    const long frames = static_cast<long>(scene->render.framesDrawn.load());
-    stopWorkers(*scene);
+    startWorkers(*game);
+    const RunCounts counts = runTicks(*game, seconds);
+    const long frames = static_cast<long>(game->render.framesDrawn.load());
+    stopWorkers(*game);
     const std::string what = "real render thread, " + std::to_string(width) + " x " +
                              std::to_string(height) + ", " +
                              std::to_string(static_cast<int>(seconds)) + " s: ";
@@ -188,9 +130,10 @@ bool benchRenderRun(BenchTable& table, int width, int height, double seconds,
     addRow(table, what + "ticks missed in the first second", counts.lateAtStart, "ticks", 0);
     addRow(table, what + "ticks missed after the first second", counts.late, "ticks", 0);
     addRow(table, what + "flips per second", frames / counts.seconds, "flips/s", 0);
-    al_set_target_backbuffer(scene->display);
-    destroyBenchWorld(scene->state);
-    al_destroy_display(scene->display);
-    delete scene;
+    al_set_target_backbuffer(game->display);
+    destroyGame(*game);
+    al_destroy_timer(game->timer);
+    al_destroy_event_queue(game->eventQueue);
+    al_destroy_display(game->display);
     return true;
 }

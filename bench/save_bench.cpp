@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
-#include "bench/bench_world.h"
+#include "core/game.h"
 #include "world/save_file.h"
 
 namespace {
@@ -62,11 +63,10 @@ bool benchSaving(BenchTable& table, int repetitions) {
     }
     const std::string plainPath = std::string(directory) + "/plain.bin";
     std::vector<char> bytes(SAVE_FILE_SIZE, 7);
-    BenchWorld* state = new BenchWorld{};
-    createBenchWorld(*state, 463457);
-    spawnBenchEnemies(*state, nullptr);
-    ALLEGRO_MUTEX* stateLock = al_create_mutex();
-    bool ok = true;
+    std::unique_ptr<Game> game = std::make_unique<Game>();
+    bool ok = buildHeadlessGame(*game);
+    generateSeededWorld(*game, START_SEED);
+    spawnEnemiesHere(*game, nullptr);
     const int n = repetitions;
     const std::string size = std::to_string(SAVE_FILE_SIZE) + " bytes";
     addRow(table, "plain write of " + size + " (fwrite)",
@@ -78,10 +78,10 @@ bool benchSaving(BenchTable& table, int repetitions) {
     {
         QuietStdout quiet;
         const double save = medianMilliseconds(
-            n, [&] { ok = saveWorld(*state->world, state->player, directory) && ok; });
+            n, [&] { ok = saveWorld(game->world, game->player, directory) && ok; });
         const double load = medianMilliseconds(n, [&] {
-            ok = loadWorld(*state->world, state->player, state->blockTypes, state->space, directory,
-                           stateLock) &&
+            ok = loadWorld(game->world, game->player, game->blockTypes, game->space, directory,
+                           game->stateLock) &&
                  ok;
         });
         addRow(table, "saving the world (encode, write, fsync, rename)", save, "ms", n);
@@ -97,8 +97,6 @@ bool benchSaving(BenchTable& table, int repetitions) {
         std::remove(file.c_str());
     }
     rmdir(directory);
-    al_destroy_mutex(stateLock);
-    destroyBenchWorld(*state);
-    delete state;
+    destroyGame(*game);
     return ok;
 }

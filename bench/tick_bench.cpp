@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "actors/physics.h"
-#include "bench/bench_world.h"
-#include "core/game_random.h"
+#include "bench/digging.h"
+#include "core/game.h"
+#include "world/editing.h"
 #include "world/terrain.h"
 
 namespace {
@@ -20,17 +21,17 @@ void steerPlayer(Player& player, int tick) {
     player.keys[keyUp] = tick % 90 < 2;
 }
 
-void timeTicks(BenchTable& table, BenchWorld& state, int ticks, const std::string& label) {
+void timeTicks(BenchTable& table, Game& game, int ticks, const std::string& label) {
     for (int i = 0; i < SETTLING_TICKS; ++i) {
-        steerPlayer(state.player, i);
-        benchTick(state);
+        steerPlayer(game.player, i);
+        tickGame(game);
     }
     std::vector<double> samples;
     double worst = 0.0;
     for (int i = 0; i < ticks; ++i) {
-        steerPlayer(state.player, i);
+        steerPlayer(game.player, i);
         const double start = benchSeconds();
-        benchTick(state);
+        tickGame(game);
         const double spent = (benchSeconds() - start) * 1000.0;
         samples.push_back(spent);
         worst = spent > worst ? spent : worst;
@@ -42,28 +43,30 @@ void timeTicks(BenchTable& table, BenchWorld& state, int ticks, const std::strin
 } // namespace
 
 void benchGeneration(BenchTable& table, int repetitions) {
-    std::unique_ptr<World> world = std::make_unique<World>();
-    BlockTypes blockTypes{};
-    initBlockTypes(blockTypes);
+    std::unique_ptr<Game> game = std::make_unique<Game>();
+    initGame(*game);
+    initBlockTypes(game->blockTypes);
     std::vector<double> samples;
     for (int i = 0; i < repetitions; ++i) {
-        cpSpace* space = createSpace();
         const double start = benchSeconds();
-        generateWorld(*world, blockTypes, space);
+        generateWorld(game->world, game->blockTypes, game->space, game->random);
         samples.push_back((benchSeconds() - start) * 1000.0);
-        cpSpaceFree(space);
+        clearWorldSegments(game->world, game->space);
     }
+    destroyGame(*game);
     addRow(table, "generating a world (720 x 480 cells, ground segments)", median(samples), "ms",
            repetitions);
 }
 
 void benchTicks(BenchTable& table, int ticks, int extraSegments) {
-    BenchWorld* state = new BenchWorld{};
-    createBenchWorld(*state, 463457);
-    spawnBenchEnemies(*state, nullptr);
-    timeTicks(table, *state, ticks, "fresh world");
-    const int added = addPlayerSegments(*state, extraSegments);
-    timeTicks(table, *state, ticks, "+" + std::to_string(added) + " segments dug and built");
-    destroyBenchWorld(*state);
-    delete state;
+    std::unique_ptr<Game> game = std::make_unique<Game>();
+    if (!buildHeadlessGame(*game)) {
+        return;
+    }
+    generateSeededWorld(*game, START_SEED);
+    spawnEnemiesHere(*game, nullptr);
+    timeTicks(table, *game, ticks, "fresh world");
+    const int added = addPlayerSegments(*game, extraSegments);
+    timeTicks(table, *game, ticks, "+" + std::to_string(added) + " segments dug and built");
+    destroyGame(*game);
 }

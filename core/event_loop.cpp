@@ -2,54 +2,32 @@
 
 #include <allegro5/allegro.h>
 
-#include "core/enemy_threads.h"
-#include "core/globals.h"
-#include "core/worker.h"
 #include "presentation/keyboard.h"
 #include "world/mouse.h"
 #include "world/save_file.h"
 
 namespace {
 
-struct LoopContext {
-    World& world;
-    BlockTypes& blockTypes;
-};
-
-// Physics first, then the player's record and movement, all under the state lock so that no
-// worker sees the space or the player half-updated.
-void advanceWorld(LoopContext& context) {
-    al_lock_mutex(stateLock);
-    advancePlayerTick(space, player, context.world);
-    al_unlock_mutex(stateLock);
+void onTimer(const ALLEGRO_EVENT&, Game& game) {
+    tickGame(game);
 }
 
-void wakeWorkers() {
-    wakeEnemyThreads();
-    wakeWorker(renderThreadData.cond);
-}
-
-void onTimer(const ALLEGRO_EVENT&, LoopContext& context) {
-    advanceWorld(context);
-    wakeWorkers();
-}
-
-void onKey(const ALLEGRO_EVENT& event, LoopContext&) {
-    al_lock_mutex(stateLock);
-    handleKeyEvent(event, player);
-    al_unlock_mutex(stateLock);
+void onKey(const ALLEGRO_EVENT& event, Game& game) {
+    al_lock_mutex(game.stateLock);
+    handleKeyEvent(event, game.player);
+    al_unlock_mutex(game.stateLock);
 }
 
 // The press takes the state lock itself: a save's file work runs without it.
-void onMouseDown(const ALLEGRO_EVENT& event, LoopContext& context) {
-    MouseTargets targets{context.world, context.blockTypes, player,
-                         space,         stateLock,          GAME_SAVE_DIRECTORY};
+void onMouseDown(const ALLEGRO_EVENT& event, Game& game) {
+    MouseTargets targets{game.world, game.blockTypes, game.player,
+                         game.space, game.stateLock,  GAME_SAVE_DIRECTORY};
     handleMouseDown(event, targets);
 }
 
 struct EventHandler {
     ALLEGRO_EVENT_TYPE type;
-    void (*handle)(const ALLEGRO_EVENT& event, LoopContext& context);
+    void (*handle)(const ALLEGRO_EVENT& event, Game& game);
 };
 
 const EventHandler EVENT_HANDLERS[] = {
@@ -59,10 +37,10 @@ const EventHandler EVENT_HANDLERS[] = {
     {ALLEGRO_EVENT_TIMER, onTimer},
 };
 
-void dispatch(const ALLEGRO_EVENT& event, LoopContext& context) {
+void dispatch(const ALLEGRO_EVENT& event, Game& game) {
     for (const EventHandler& handler : EVENT_HANDLERS) {
         if (handler.type == event.type) {
-            handler.handle(event, context);
+            handler.handle(event, game);
             return;
         }
     }
@@ -70,13 +48,12 @@ void dispatch(const ALLEGRO_EVENT& event, LoopContext& context) {
 
 } // namespace
 
-void runEventLoop(World& world, BlockTypes& blockTypes) {
-    LoopContext context{world, blockTypes};
+void runEventLoop(Game& game) {
     ALLEGRO_EVENT event;
-    al_wait_for_event(eventQueue, &event);
+    al_wait_for_event(game.eventQueue, &event);
     while (event.type != ALLEGRO_EVENT_DISPLAY_CLOSE) {
         const ALLEGRO_EVENT copy = event; // handlers never see the loop's own record
-        dispatch(copy, context);
-        al_wait_for_event(eventQueue, &event);
+        dispatch(copy, game);
+        al_wait_for_event(game.eventQueue, &event);
     }
 }

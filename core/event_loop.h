@@ -1,8 +1,7 @@
 // The main thread's event loop: input handlers and the 60 Hz tick.
 #pragma once
 
-#include "world/block_types.h"
-#include "world/world_grid.h"
+#include "core/game.h"
 
 /// Serves the event queue until the display is closed.
-void runEventLoop(World& world, BlockTypes& blockTypes);
+void runEventLoop(Game& game);

@@ -3,58 +3,39 @@
 #include <allegro5/allegro.h>
 #include <cstdio>
 
-#include "actors/physics.h"
-#include "core/enemy_threads.h"
 #include "core/event_loop.h"
-#include "core/game_random.h"
-#include "core/globals.h"
+#include "core/game.h"
 #include "core/system.h"
-#include "core/worker.h"
 #include "world/save_file.h"
 #include "world/terrain.h"
 
 namespace {
 
-constexpr uint32_t START_SEED = 463457;
-
-void createOrLoadWorld() {
+void createOrLoadWorld(Game& game) {
     std::printf("Loading Blocks\n");
-    initBlockTypes(blockTypes);
-    bindBlockBitmaps(blockTypes, atlas.blockSwatches);
-    if (!player.loadRequested) {
+    initBlockTypes(game.blockTypes);
+    bindBlockBitmaps(game.blockTypes, game.atlas.blockSwatches);
+    if (!game.player.loadRequested) {
         std::printf("Generating a New World\n");
-        generateWorld(world, blockTypes, space);
+        generateWorld(game.world, game.blockTypes, game.space, game.random);
         return;
     }
     std::printf("Loading a saved world\n");
-    loadWorld(world, player, blockTypes, space, GAME_SAVE_DIRECTORY, stateLock);
-    if (player.loadFailed) {
+    loadWorld(game.world, game.player, game.blockTypes, game.space, GAME_SAVE_DIRECTORY,
+              game.stateLock);
+    if (game.player.loadFailed) {
         std::printf("Error Loading, making a new world instead.\n");
-        generateWorld(world, blockTypes, space);
-        player.loadFailed = 0;
+        generateWorld(game.world, game.blockTypes, game.space, game.random);
+        game.player.loadFailed = 0;
     }
 }
 
-void startWorkers() {
-    std::printf("Threads, report in team!\n");
-    renderThreadData.world = &world;
-    renderThreadData.blockTypes = blockTypes;
-    // The render thread draws on the display from now on; its context can be current on one
-    // thread only.
-    al_set_target_bitmap(nullptr);
-    al_start_thread(renderThread);
-    startEnemyThreads(world, player);
-}
-
-void shutDown() {
-    std::printf("Stopping threads\n");
-    stopEnemyThreads();
-    std::printf("Stopping renderer\n");
-    stopWorker(renderThread, renderThreadData.mutex, renderThreadData.cond);
-    al_destroy_event_queue(eventQueue);
-    al_stop_timer(timer);
-    al_destroy_timer(timer);
-    al_destroy_display(display);
+void shutDown(Game& game) {
+    stopWorkers(game);
+    al_destroy_event_queue(game.eventQueue);
+    al_stop_timer(game.timer);
+    al_destroy_timer(game.timer);
+    al_destroy_display(game.display);
     std::printf("Quitting, Thanks for playing!\n");
     al_rest(1.0);
 }
@@ -64,14 +45,16 @@ void shutDown() {
 int main(int, char**) {
     // Whole lines through a pipe, even from several threads.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    gameSrand(START_SEED);
-    space = createSpace();
+    // The grid is too large for the stack; the game lives as long as the process.
+    static Game game;
+    initGame(game);
     std::printf("Starting Tellurn 0.69! Please note that this is mainly a debug window.\n");
-    initSystem();
-    createOrLoadWorld();
-    startWorkers();
-    al_start_timer(timer);
-    runEventLoop(world, blockTypes);
-    shutDown();
+    initSystem(game);
+    createOrLoadWorld(game);
+    std::printf("Threads, report in team!\n");
+    startWorkers(game);
+    al_start_timer(game.timer);
+    runEventLoop(game);
+    shutDown(game);
     return 0;
 }

@@ -7,8 +7,6 @@
 #include <cstdlib>
 
 #include "actors/physics.h"
-#include "core/enemy_threads.h"
-#include "core/globals.h"
 #include "core/start_menu.h"
 
 namespace {
@@ -31,87 +29,70 @@ void startAllegro() {
     requireOrExit(al_init(), "Failed to initialize allegro!\n");
 }
 
-void openMenuWindow() {
-    display = al_create_display(640, 240);
-    requireOrExit(display != nullptr, "Failed to create display!\n");
+void openMenuWindow(Game& game) {
+    game.display = al_create_display(MENU_WIDTH, MENU_HEIGHT);
+    requireOrExit(game.display != nullptr, "Failed to create display!\n");
 }
 
-void createInputAndTimer() {
-    eventQueue = al_create_event_queue();
-    requireOrExit(eventQueue != nullptr, "Failed to create event queue\n");
+void createInputAndTimer(Game& game) {
+    game.eventQueue = al_create_event_queue();
+    requireOrExit(game.eventQueue != nullptr, "Failed to create event queue\n");
     requireOrExit(al_install_mouse(), "Failed to initialize the mouse!\n");
     requireOrExit(al_install_keyboard(), "Failed to initialize the keyboard!\n");
-    timer = al_create_timer(TICK_SECONDS);
-    requireOrExit(timer != nullptr, "Failed to initialize the timer!\n");
+    game.timer = al_create_timer(TICK_SECONDS);
+    requireOrExit(game.timer != nullptr, "Failed to initialize the timer!\n");
 }
 
-void loadFont() {
+void loadFont(Game& game) {
     std::printf("Loading Font\n");
     al_init_font_addon();
     al_init_ttf_addon();
-    font = al_load_font(WINDOWS_FONT, FONT_SIZE, 0);
-    if (font == nullptr) {
+    game.font = al_load_font(WINDOWS_FONT, FONT_SIZE, 0);
+    if (game.font == nullptr) {
         std::printf("Windows font %s not found, trying %s\n", WINDOWS_FONT, FALLBACK_FONT);
-        font = al_load_font(FALLBACK_FONT, FONT_SIZE, 0);
+        game.font = al_load_font(FALLBACK_FONT, FONT_SIZE, 0);
     }
-    if (font == nullptr) {
+    if (game.font == nullptr) {
         std::printf("Unable to find font, you cocked something up... Quitting\n");
         al_rest(2.0);
         std::exit(1);
     }
 }
 
-void registerEventSources() {
+void registerEventSources(Game& game) {
     std::printf("Initializing Event Sources\n");
-    al_register_event_source(eventQueue, al_get_display_event_source(display));
-    al_register_event_source(eventQueue, al_get_mouse_event_source());
-    al_register_event_source(eventQueue, al_get_timer_event_source(timer));
-    al_register_event_source(eventQueue, al_get_keyboard_event_source());
+    al_register_event_source(game.eventQueue, al_get_display_event_source(game.display));
+    al_register_event_source(game.eventQueue, al_get_mouse_event_source());
+    al_register_event_source(game.eventQueue, al_get_timer_event_source(game.timer));
+    al_register_event_source(game.eventQueue, al_get_keyboard_event_source());
 }
 
 // The atlas is made once the game display exists, so that its texture belongs to that display.
-void createGameImages() {
-    requireOrExit(createAtlas(atlas), "Failed to create the game's images!\n");
-    player.bitmap = atlas.player;
-    buttonBitmap = atlas.button;
-    al_set_target_backbuffer(display);
+void createGameImages(Game& game) {
+    requireOrExit(createAtlas(game.atlas), "Failed to create the game's images!\n");
+    game.player.bitmap = game.atlas.player;
+    al_set_target_backbuffer(game.display);
 }
 
-void createRenderThread() {
-    std::printf("Creating render thread\n");
-    renderThread = al_create_thread(renderThreadProc, &renderThreadData);
-    renderThreadData.cond = al_create_cond();
-    renderThreadData.player = &player;
-    renderThreadData.mutex = al_create_mutex();
-    renderThreadData.display = display;
-    renderThreadData.buttonBitmap = buttonBitmap;
-    renderThreadData.font = font;
-    renderThreadData.stateLock = stateLock;
-    for (int i = 0; i < ENEMY_COUNT; ++i) {
-        renderThreadData.enemies[i] = &enemies[i];
-    }
-    requireOrExit(renderThread != nullptr && renderThreadData.cond != nullptr &&
-                      renderThreadData.mutex != nullptr,
-                  "Failed to create the render thread!\n");
+void createThreads(Game& game) {
+    const char* failure = nullptr;
+    requireOrExit(createWorkers(game, failure), failure);
 }
 
 } // namespace
 
-void initSystem() {
+void initSystem(Game& game) {
     std::printf("Initializing System\n");
     startAllegro();
-    openMenuWindow();
-    createInputAndTimer();
-    loadFont();
-    registerEventSources();
+    openMenuWindow(game);
+    createInputAndTimer(game);
+    loadFont(game);
+    registerEventSources(game);
     std::printf("Initializing Player\n");
-    initPlayer(player, space);
-    runStartMenu(player, font, display, eventQueue);
-    createGameImages();
-    stateLock = al_create_mutex();
-    requireOrExit(stateLock != nullptr, "Failed to create the game state lock!\n");
-    createRenderThread();
-    std::printf("Creating enemy threads\n");
-    createEnemyThreads(space, stateLock, atlas.enemy);
-    createWorldWalls(space);
+    createPlayerAndWalls(game);
+    runStartMenu(game.player, game.font, game.display, game.eventQueue);
+    createGameImages(game);
+    game.stateLock = al_create_mutex();
+    requireOrExit(game.stateLock != nullptr, "Failed to create the game state lock!\n");
+    createThreads(game);
 }

@@ -20,7 +20,7 @@
 
 #include <allegro5/allegro.h>
 
-#include "presentation/view.h"
+#include "actors/view.h"
 #include "world/block_types.h"
 #include "world/world_grid.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "core/worker.h"
+#include "base/worker.h"
 #include "presentation/hud.h"
 
 namespace {

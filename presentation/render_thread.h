@@ -7,8 +7,8 @@
 
 #include "actors/enemy.h"
 #include "actors/player.h"
+#include "actors/view.h"
 #include "presentation/chunk_cache.h"
-#include "presentation/view.h"
 #include "world/block_types.h"
 #include "world/world_grid.h"
 

@@ -1,6 +1,6 @@
 #include "world/block_types.h"
 
-#include "core/game_assert.h"
+#include "base/game_assert.h"
 #include <cstring>
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <allegro5/allegro.h>
 
+#include "actors/view.h"
 #include "presentation/hud_layout.h"
-#include "presentation/view.h"
 #include "world/editing.h"
 #include "world/save_file.h"
 

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "core/game_random.h"
+#include "base/game_random.h"
 #include "world/segments.h"
 
 namespace {
@@ -45,7 +45,8 @@ int terrainBlockForRow(int row, int draw) {
     return BLOCK_NULL;
 }
 
-void generateTerrain(World& world, const BlockTypes& blockTypes, cpSpace* space) {
+void generateTerrain(World& world, const BlockTypes& blockTypes, cpSpace* space,
+                     GameRandom& random) {
     for (Block& cell : world.cells) {
         cell = blockTemplate(blockTypes, BLOCK_NULL);
     }
@@ -53,7 +54,7 @@ void generateTerrain(World& world, const BlockTypes& blockTypes, cpSpace* space)
         for (int row = 0; row < WORLD_ROWS; ++row) {
             // One draw for every cell, also where the choice ignores it, so that a seed always
             // gives the same world.
-            const int draw = gameRand() % 100;
+            const int draw = gameRand(random) % 100;
             Block& cell = cellAt(world, column, row);
             placeTemplate(cell, blockTypes, terrainBlockForRow(row, draw), column, row);
             if (blockIsSolid(cell) && row > 0 && !blockIsSolid(cellAt(world, column, row - 1))) {
@@ -66,7 +67,7 @@ void generateTerrain(World& world, const BlockTypes& blockTypes, cpSpace* space)
     markAllCellsChanged(world);
 }
 
-void generateWorld(World& world, const BlockTypes& blockTypes, cpSpace* space) {
-    gameSrand(static_cast<uint32_t>(std::time(nullptr)));
-    generateTerrain(world, blockTypes, space);
+void generateWorld(World& world, const BlockTypes& blockTypes, cpSpace* space, GameRandom& random) {
+    gameSrand(random, static_cast<uint32_t>(std::time(nullptr)));
+    generateTerrain(world, blockTypes, space, random);
 }

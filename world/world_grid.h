@@ -1,7 +1,7 @@
 // The world grid: 720 x 480 cells stored column by column.
 #pragma once
 
-#include "core/game_assert.h"
+#include "base/game_assert.h"
 #include "world/block.h"
 
 /// Columns of the grid.

@@ -9,10 +9,10 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "../unit/test_world.h"
 #include "presentation/atlas.h"
 #include "presentation/chunk_cache.h"
 #include "presentation/render_thread.h"
+#include "test_game.h"
 
 namespace {
 
@@ -120,7 +120,7 @@ class ChunkCacheDrawing : public ::testing::Test {
             << "), first at " << first;
     }
 
-    TestWorld game;
+    TestGame game;
     Player player{};
     Enemy enemies[ENEMY_COUNT]{};
     Enemy* enemyRefs[ENEMY_COUNT]{};

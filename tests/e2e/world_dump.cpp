@@ -2,18 +2,13 @@
 // picture with it cell by cell. Usage: tellurn-world-dump SEED [OUTPUT]
 // Output: the 720 x 480 block ids, column by column, one byte per cell (to OUTPUT, or to
 // standard output when no file is named).
-#include <chipmunk/chipmunk.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <unistd.h>
 
-#include "actors/physics.h"
-#include "core/game_random.h"
-#include "world/block_types.h"
-#include "world/terrain.h"
-#include "world/world_grid.h"
+#include "core/game.h"
 
 namespace {
 
@@ -29,24 +24,15 @@ bool parseSeed(const char* text, uint32_t& seed) {
 
 // Debian's Chipmunk greets on standard output when the first space is made; with the dump
 // going there, its greeting goes to standard error instead.
-cpSpace* createQuietSpace() {
+bool buildQuietGame(Game& game) {
     std::fflush(stdout);
     const int savedStdout = dup(STDOUT_FILENO);
     dup2(STDERR_FILENO, STDOUT_FILENO);
-    cpSpace* space = createSpace();
+    const bool built = buildHeadlessGame(game);
     std::fflush(stdout);
     dup2(savedStdout, STDOUT_FILENO);
     close(savedStdout);
-    return space;
-}
-
-void generateSeededWorld(uint32_t seed, World& world) {
-    cpSpace* space = createQuietSpace();
-    BlockTypes blockTypes{};
-    initBlockTypes(blockTypes);
-    gameSrand(seed);
-    generateTerrain(world, blockTypes, space);
-    cpSpaceFree(space); // the segments stay allocated; the process ends right after
+    return built;
 }
 
 bool writeIds(const World& world, std::FILE* out) {
@@ -65,14 +51,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s SEED [OUTPUT]\n", argv[0]);
         return 2;
     }
-    auto world = std::make_unique<World>();
-    generateSeededWorld(seed, *world);
+    auto game = std::make_unique<Game>();
+    if (!buildQuietGame(*game)) {
+        std::fprintf(stderr, "%s: the game could not be built\n", argv[0]);
+        return 1;
+    }
+    generateSeededWorld(*game, seed);
     std::FILE* out = argc == 3 ? std::fopen(argv[2], "wb") : stdout;
     if (out == nullptr) {
         std::perror(argv[2]);
         return 1;
     }
-    const bool written = writeIds(*world, out);
+    const bool written = writeIds(game->world, out);
     if (std::fclose(out) != 0 || !written) {
         std::fprintf(stderr, "%s: the world could not be written\n", argv[0]);
         return 1;

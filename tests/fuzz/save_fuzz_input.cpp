@@ -1,14 +1,10 @@
 #include "save_fuzz_input.h"
 
 #include <algorithm>
-#include <chipmunk/chipmunk.h>
 #include <cstring>
-#include <memory>
 
-#include "actors/physics.h"
-#include "core/game_random.h"
+#include "test_game.h"
 #include "world/editing.h"
-#include "world/terrain.h"
 
 namespace {
 
@@ -27,24 +23,6 @@ void bindStandInSwatches(BlockTypes& blockTypes) {
         swatches[i] = reinterpret_cast<ALLEGRO_BITMAP*>(&swatchStorage[i]);
     }
     bindBlockBitmaps(blockTypes, swatches);
-}
-
-void collectShape(cpShape* shape, void* shapes) {
-    static_cast<std::vector<cpShape*>*>(shapes)->push_back(shape);
-}
-
-// The world's segments are freed with the grid's references; walls and the player are left.
-void freeSpace(World& world, cpSpace* space, Player& player) {
-    clearWorldSegments(world, space);
-    std::vector<cpShape*> shapes;
-    cpSpaceEachShape(space, collectShape, &shapes);
-    for (cpShape* shape : shapes) {
-        cpSpaceRemoveShape(space, shape);
-        cpShapeFree(shape);
-    }
-    cpSpaceRemoveBody(space, player.body);
-    cpBodyFree(player.body);
-    cpSpaceFree(space);
 }
 
 // The player digs a pit and a tunnel at the left of the world and builds a tower of every kind
@@ -73,19 +51,14 @@ void digAndBuild(World& world, const BlockTypes& blockTypes, Player& player, cpS
 }
 
 void makeBase(uint32_t seed, bool dug, const BlockTypes& blockTypes, SaveBytes& save) {
-    cpSpace* space = createSpace();
-    createWorldWalls(space);
-    std::unique_ptr<World> world = std::make_unique<World>();
-    gameSrand(seed);
-    generateTerrain(*world, blockTypes, space);
-    Player player{};
-    initPlayer(player, space);
-    player.y = 1190.0f;
+    TestGame test;
+    test.blockTypes = blockTypes;
+    test.generate(seed);
+    test.player.y = 1190.0f;
     if (dug) {
-        digAndBuild(*world, blockTypes, player, space);
+        digAndBuild(*test.world, test.blockTypes, test.player, test.space);
     }
-    encodeSave(*world, player, save);
-    freeSpace(*world, space, player);
+    encodeSave(*test.world, test.player, save);
 }
 
 uint32_t offsetOf(const uint8_t* head) {

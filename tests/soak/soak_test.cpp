@@ -17,11 +17,11 @@
 
 #include "actors/enemy.h"
 #include "actors/player.h"
+#include "actors/view.h"
 #include "presentation/hud_layout.h"
 #include "presentation/keyboard.h"
-#include "presentation/view.h"
 #include "temp_directory.h"
-#include "test_world.h"
+#include "test_game.h"
 #include "world/editing.h"
 #include "world/mouse.h"
 
@@ -87,13 +87,12 @@ ALLEGRO_EVENT mouseEvent(int mx, int my, unsigned button) {
 }
 
 struct Soak {
-    TestWorld test;
-    Player player{};
-    Enemy enemies[ENEMY_COUNT]{};
+    TestGame test;
+    Player& player = test.player;
+    Enemy (&enemies)[ENEMY_COUNT] = test.enemies;
     TempDirectory directory;
-    ALLEGRO_MUTEX* stateLock = al_create_mutex();
-    MouseTargets targets{*test.world, test.blockTypes, player,
-                         test.space,  stateLock,       directory.path};
+    MouseTargets targets{*test.world, test.blockTypes,     player,
+                         test.space,  test.game.stateLock, directory.path};
     std::mt19937 random{20261208};
     int walkKey = ALLEGRO_KEY_RIGHT;
     long mined = 0;
@@ -103,24 +102,10 @@ struct Soak {
 
     Soak() {
         test.generate(1208);
-        initPlayer(player, test.space);
-        for (Enemy& enemy : enemies) {
-            enemy.x = drawEnemyStartX();
-            spawnEnemy(enemy, player, test.space, nullptr);
-        }
+        spawnEnemiesHere(test.game, nullptr);
         handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, walkKey), player);
     }
-    ~Soak() { al_destroy_mutex(stateLock); }
-    Soak(const Soak&) = delete;
-    Soak& operator=(const Soak&) = delete;
-
-    // One tick in the game's order: step, the player's record and movement, then the enemies.
-    void tick() {
-        advancePlayerTick(test.space, player, *test.world);
-        for (Enemy& enemy : enemies) {
-            stepEnemy(enemy, player, *test.world);
-        }
-    }
+    void tick() { tickGame(test.game); }
 
     void turnRound() {
         handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_UP, walkKey), player);

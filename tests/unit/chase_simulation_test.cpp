@@ -5,31 +5,21 @@
 
 #include "actors/enemy.h"
 #include "actors/player.h"
-#include "test_world.h"
+#include "test_game.h"
 
 namespace {
 
 struct Chase {
-    TestWorld test;
-    Player player{};
-    Enemy enemies[ENEMY_COUNT]{};
+    TestGame test;
+    Player& player = test.player;
+    Enemy (&enemies)[ENEMY_COUNT] = test.enemies;
 
     explicit Chase(uint32_t seed) {
         test.generate(seed);
-        initPlayer(player, test.space);
-        // Start places as the game draws them, after the world.
-        for (Enemy& enemy : enemies) {
-            enemy.x = drawEnemyStartX();
-            spawnEnemy(enemy, player, test.space, nullptr);
-        }
+        spawnEnemiesHere(test.game, nullptr); // start places as the game draws them
     }
 
-    void tick() {
-        advancePlayerTick(test.space, player, *test.world);
-        for (Enemy& enemy : enemies) {
-            stepEnemy(enemy, player, *test.world);
-        }
-    }
+    void tick() { tickGame(test.game); }
 };
 
 constexpr int TICKS_PER_MINUTE = 60 * 60;

@@ -11,7 +11,7 @@
 
 #include "presentation/hud_layout.h"
 #include "presentation/keyboard.h"
-#include "test_world.h"
+#include "test_game.h"
 #include "world/editing.h"
 #include "world/mouse.h"
 
@@ -27,8 +27,8 @@ const unsigned ODD_BUTTONS[] = {0, 3, 4, 5, 8, 16, 32, 255, UINT_MAX};
 const int EXTREME_PIXELS[] = {INT_MIN, -100000, -1, 100000, INT_MAX};
 
 struct DeviceInput : ::testing::Test {
-    TestWorld test;
-    Player player{};
+    TestGame test;
+    Player& player = test.player;
     ALLEGRO_MUTEX* stateLock = al_create_mutex();
     // No such directory: a stray press on Save or Load can write nowhere.
     MouseTargets targets{*test.world, test.blockTypes, player,
@@ -36,7 +36,6 @@ struct DeviceInput : ::testing::Test {
 
     void SetUp() override {
         test.generate(777);
-        initPlayer(player, test.space);
         player.dirtCount = player.grassCount = player.stoneCount = player.goldCount = 100000;
     }
     void TearDown() override { al_destroy_mutex(stateLock); }

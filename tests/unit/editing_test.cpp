@@ -3,19 +3,18 @@
 #include <random>
 #include <string>
 
-#include "test_world.h"
+#include "test_game.h"
 #include "world/editing.h"
 
 namespace {
 
 // A generated world with the player standing at (100, 1190), its feet on the grass of row 121.
 struct EditingWorld : ::testing::Test {
-    TestWorld test;
-    Player player{};
+    TestGame test;
+    Player& player = test.player;
 
     void SetUp() override {
         test.generate(4242);
-        initPlayer(player, test.space);
         standAt(100.0f, 1190.0f);
     }
 

@@ -2,19 +2,18 @@
 
 #include "actors/enemy.h"
 #include "actors/player.h"
-#include "test_world.h"
+#include "test_game.h"
 
 namespace {
 
 // A generated world, the player at the left, one enemy on the grass to the right.
 struct EnemyOnGround : ::testing::Test {
-    TestWorld test;
-    Player player{};
+    TestGame test;
+    Player& player = test.player;
     Enemy enemy{};
 
     void SetUp() override {
         test.generate(99);
-        initPlayer(player, test.space);
         player.x = 30.0f;
         player.y = 1190.0f;
         enemy.x = 4400.0f;
@@ -22,11 +21,15 @@ struct EnemyOnGround : ::testing::Test {
         placeEnemyAt(4400.0f, 1190.0f);
     }
 
+    View playerView() const {
+        return computeView(player.x, player.y, player.screenWidth, player.screenHeight);
+    }
+
     void placeEnemyAt(float x, float y) { cpBodySetPosition(enemy.body, cpv(x + 5, y + 10)); }
 
     cpVect velocityAfterStep(cpVect start) {
         cpBodySetVelocity(enemy.body, start);
-        stepEnemy(enemy, player, *test.world);
+        stepEnemy(enemy, player, *test.world, playerView());
         return cpBodyGetVelocity(enemy.body);
     }
 };
@@ -85,19 +88,19 @@ TEST_F(EnemyOnGround, HopsOnlyWhenThePlayerStandsMoreThanOnePixelHigher) {
 TEST_F(EnemyOnGround, ScreenPositionFollowsTheViewAtBothWorldEdges) {
     player.screenWidth = 1440;
     player.screenHeight = 900;
-    stepEnemy(enemy, player, *test.world);
+    stepEnemy(enemy, player, *test.world, playerView());
     EXPECT_FLOAT_EQ(4400.0f, enemy.screenX); // left edge: screen = world
     EXPECT_FLOAT_EQ(1190.0f - 1190.0f + 450.0f, enemy.screenY);
 
     player.x = 7000.0f; // right edge: the world's right side fills the screen
     player.y = 4700.0f; // bottom edge
-    stepEnemy(enemy, player, *test.world);
+    stepEnemy(enemy, player, *test.world, playerView());
     EXPECT_FLOAT_EQ(4400.0f - 7200.0f + 1440.0f, enemy.screenX);
     EXPECT_FLOAT_EQ(1190.0f - 4800.0f + 900.0f, enemy.screenY);
 
     player.x = 4000.5f; // following: same offset from the middle as from the player's pixel
     player.y = 1000.0f;
-    stepEnemy(enemy, player, *test.world);
+    stepEnemy(enemy, player, *test.world, playerView());
     EXPECT_FLOAT_EQ(720.0f + 400.0f, enemy.screenX);
     EXPECT_FLOAT_EQ(450.0f + 190.0f, enemy.screenY);
 }

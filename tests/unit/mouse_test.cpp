@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <string>
 
-#include "presentation/view.h"
+#include "actors/view.h"
 #include "temp_directory.h"
-#include "test_world.h"
+#include "test_game.h"
 #include "world/editing.h"
 #include "world/mouse.h"
 #include "world/save_file.h"
@@ -17,8 +17,8 @@ constexpr unsigned RIGHT_BUTTON = 2;
 
 // A generated world, the player on it, and a save directory of the test's own.
 struct MouseWorld : ::testing::Test {
-    TestWorld test;
-    Player player{};
+    TestGame test;
+    Player& player = test.player;
     TempDirectory directory;
     ALLEGRO_MUTEX* stateLock = al_create_mutex();
     MouseTargets targets{*test.world, test.blockTypes, player,
@@ -26,7 +26,6 @@ struct MouseWorld : ::testing::Test {
 
     void SetUp() override {
         test.generate(31337);
-        initPlayer(player, test.space);
         standAt(100.0f, 1190.0f);
     }
     void TearDown() override { al_destroy_mutex(stateLock); }

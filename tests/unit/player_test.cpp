@@ -1,18 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "actors/player.h"
-#include "test_world.h"
+#include "test_game.h"
 
 namespace {
 
 // A generated world with the player standing on the grass at x = 100.
 struct PlayerOnGround : ::testing::Test {
-    TestWorld test;
-    Player player{};
+    TestGame test;
+    Player& player = test.player;
 
     void SetUp() override {
         test.generate(4242);
-        initPlayer(player, test.space);
         placeAt(100.0f, 1190.0f);
     }
 
@@ -31,9 +30,8 @@ struct PlayerOnGround : ::testing::Test {
 } // namespace
 
 TEST_F(PlayerOnGround, StartValuesMatchANewGame) {
-    Player fresh{};
-    TestWorld other;
-    initPlayer(fresh, other.space);
+    TestGame other;
+    Player& fresh = other.player;
     EXPECT_EQ(30.0f, fresh.x);
     EXPECT_EQ(1150.0f, fresh.y);
     EXPECT_EQ(1, fresh.dirtCount);
@@ -125,7 +123,7 @@ TEST_F(PlayerOnGround, DownMovesNothing) {
 TEST_F(PlayerOnGround, ThePlayerFallsOntoTheGrassAndStands) {
     placeAt(25.0f, 1140.0f);
     for (int tick = 0; tick < 600; ++tick) {
-        advancePlayerTick(test.space, player, *test.world);
+        tickGame(test.game);
     }
     EXPECT_NEAR(1190.0f, player.y, 0.5f);
     EXPECT_NEAR(25.0f, player.x, 0.5f);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "temp_directory.h"
-#include "test_world.h"
+#include "test_game.h"
 #include "world/editing.h"
 #include "world/save_file.h"
 
@@ -52,8 +52,8 @@ struct GameSnapshot {
 
 // A generated world, the player on its surface, and a directory for the save.
 struct SaveWorld : ::testing::Test {
-    TestWorld test;
-    Player player{};
+    TestGame test;
+    Player& player = test.player;
     TempDirectory directory;
     ALLEGRO_MUTEX* stateLock = al_create_mutex();
 
@@ -64,7 +64,6 @@ struct SaveWorld : ::testing::Test {
         }
         bindBlockBitmaps(test.blockTypes, swatches);
         test.generate(2026);
-        initPlayer(player, test.space);
         player.bitmap = swatches[0];
         standAt(100.0f, 1190.0f);
     }

@@ -2,10 +2,11 @@
 
 #include <cstring>
 
-#include "test_world.h"
+#include "test_game.h"
+#include "world/terrain.h"
 
 TEST(Terrain, SeededWorldIsLayeredWithOneGroundSegmentPerColumn) {
-    TestWorld test;
+    TestGame test;
     test.generate(20261208);
     const World& world = *test.world;
     int gold = 0;
@@ -57,14 +58,14 @@ TEST(Terrain, SeededWorldIsLayeredWithOneGroundSegmentPerColumn) {
 }
 
 TEST(Terrain, SameSeedGivesTheSameWorld) {
-    TestWorld first;
-    TestWorld second;
+    TestGame first;
+    TestGame second;
     first.generate(77);
     second.generate(77);
     for (int i = 0; i < WORLD_CELLS; ++i) {
         ASSERT_EQ(first.world->cells[i].id, second.world->cells[i].id) << "cell " << i;
     }
-    TestWorld other;
+    TestGame other;
     other.generate(78);
     int differing = 0;
     for (int i = 0; i < WORLD_CELLS; ++i) {

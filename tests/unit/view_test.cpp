@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "presentation/view.h"
+#include "actors/view.h"
 #include "world/world_grid.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "presentation/view.h"
+#include "actors/view.h"
 
 #include <algorithm>
 #include <cmath>
