@@ -1,0 +1,36 @@
+#!/usr/bin/env python3
+"""Fails when a game source includes a header from a folder above its own.
+
+The game's folders, lowest first: base, world, actors, presentation, core. A file may include
+headers of its own folder and of the folders below it, never of one above."""
+import re
+import subprocess
+import sys
+
+FOLDERS = ["base", "world", "actors", "presentation", "core"]
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^/"]+)/')
+
+
+def main():
+    files = subprocess.run(
+        ["git", "ls-files", *(f"{folder}/*" for folder in FOLDERS)],
+        capture_output=True, text=True, check=True).stdout.split()
+    upward = []
+    for path in files:
+        own = FOLDERS.index(path.split("/")[0])
+        with open(path, encoding="utf-8") as source:
+            for number, line in enumerate(source, 1):
+                match = INCLUDE.match(line)
+                if match and match.group(1) in FOLDERS and FOLDERS.index(match.group(1)) > own:
+                    upward.append(f"{path}:{number}: includes {match.group(1)}/ from below it")
+    for line in upward:
+        print(line)
+    if upward:
+        print(f"lint: {len(upward)} includes point up; the order is {', '.join(FOLDERS)}")
+        return 1
+    print(f"lint: every include of {len(files)} game files points down")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
