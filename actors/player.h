@@ -1,62 +1,10 @@
-// The player record and its per-tick movement.
+// The player's start values and its per-tick movement.
 #pragma once
 
-#include <allegro5/keycodes.h>
 #include <chipmunk/chipmunk.h>
-#include <cstdint>
 
+#include "world/player_record.h"
 #include "world/world_grid.h"
-
-struct ALLEGRO_BITMAP;
-
-/// Number of key flags: one per Allegro key code.
-constexpr int KEY_COUNT = ALLEGRO_KEY_MAX;
-/// Key flag that Left and A set.
-constexpr int keyLeft = ALLEGRO_KEY_LEFT;
-/// Key flag that Right and D set.
-constexpr int keyRight = ALLEGRO_KEY_RIGHT;
-/// Key flag that Up and W set.
-constexpr int keyUp = ALLEGRO_KEY_UP;
-/// Key flag that Down and S set (recorded only).
-constexpr int keyDown = ALLEGRO_KEY_DOWN;
-
-/// The one game-state record, handed by reference to every handler and thread.
-struct Player {
-    /// Left edge of the player's box, world pixels (body x - 5).
-    float x;
-    /// Top edge of the player's box, world pixels (body y - 10).
-    float y;
-    /// Dirt blocks held.
-    int32_t dirtCount;
-    /// Grass blocks held.
-    int32_t grassCount;
-    /// Stone blocks held.
-    int32_t stoneCount;
-    /// Gold blocks held.
-    int32_t goldCount;
-    /// The player's 10 x 20 image.
-    ALLEGRO_BITMAP* bitmap;
-    /// 1 when a jump impulse may be applied.
-    uint8_t canJump;
-    /// Kind a placing click puts down: 1 Dirt, 2 Grass, 3 Stone, 4 Gold.
-    int32_t selectedBlock;
-    /// Held-key flags by Allegro key code; only keyLeft, keyRight, keyUp and keyDown are set.
-    uint8_t keys[KEY_COUNT];
-    /// Width of the game display in pixels.
-    int32_t screenWidth;
-    /// Height of the game display in pixels.
-    int32_t screenHeight;
-    /// 1 when the start menu chose to load the saved world.
-    uint8_t loadRequested;
-    /// 1 after a load that found no usable save.
-    int32_t loadFailed;
-    /// The player's body in the space.
-    cpBody* body;
-    /// The player's box shape.
-    cpShape* shape;
-    /// Base of the offsets at which the movement impulses are applied.
-    cpVect impulseBase;
-};
 
 /// Start values of the player (at (30, 1150), one Dirt block, Dirt selected, display 1440 x 900),
 /// its body and box in the space, and the space's iteration count. The bitmap is bound later,

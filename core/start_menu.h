@@ -3,7 +3,7 @@
 
 #include <allegro5/allegro.h>
 
-#include "actors/player.h"
+#include "world/player_record.h"
 
 struct ALLEGRO_FONT;
 

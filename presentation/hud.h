@@ -1,7 +1,7 @@
 // The heads-up display: inventory counts, the selected kind, and the Save and Load buttons.
 #pragma once
 
-#include "actors/player.h"
+#include "world/player_record.h"
 #include "world/block_types.h"
 
 struct ALLEGRO_FONT;

@@ -3,7 +3,7 @@
 
 #include <allegro5/events.h>
 
-#include "actors/player.h"
+#include "world/player_record.h"
 
 /// Applies one key-down or key-up event to the player's key flags and selection.
 void handleKeyEvent(ALLEGRO_EVENT event, Player& player);

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "actors/enemy.h"
-#include "actors/player.h"
+#include "world/player_record.h"
 #include "actors/view.h"
 #include "presentation/chunk_cache.h"
 #include "world/block_types.h"

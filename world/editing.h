@@ -6,7 +6,7 @@
 #include <chipmunk/chipmunk.h>
 #include <string>
 
-#include "actors/player.h"
+#include "world/player_record.h"
 #include "world/block_types.h"
 #include "world/world_grid.h"
 

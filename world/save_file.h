@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "actors/player.h"
+#include "world/player_record.h"
 #include "world/block_types.h"
 #include "world/world_grid.h"
 

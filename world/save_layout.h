@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "actors/player.h"
+#include "world/player_record.h"
 #include "world/block.h"
 #include "world/save_file.h"
 
