@@ -9,20 +9,17 @@ namespace {
 
 // One axis of the view: the player at `position`, a display of `size` pixels, a world of
 // `worldSize` pixels.
-void placeAxis(double position, int size, int worldSize, ViewCase& viewCase, double& offset) {
+double axisOffset(double position, int size, int worldSize) {
     const int half = size / 2;
     if (position - half < 0) {
-        viewCase = VIEW_START_EDGE;
-        offset = 0;
-    } else if (position + half > worldSize) {
-        viewCase = VIEW_END_EDGE;
-        offset = size - worldSize;
-    } else {
-        // The view scrolls in whole pixels with the player's truncated position, so the player,
-        // resting a fraction of a pixel into the ground, is drawn standing on it.
-        viewCase = VIEW_FOLLOWING;
-        offset = half - std::trunc(position);
+        return 0; // the world's start edge
     }
+    if (position + half > worldSize) {
+        return size - worldSize; // its end edge
+    }
+    // Following: the view scrolls in whole pixels with the player's truncated position, so the
+    // player, resting a fraction of a pixel into the ground, is drawn standing on it.
+    return half - std::trunc(position);
 }
 
 int firstCellOnScreen(double offset) {
@@ -36,10 +33,7 @@ int lastCellOnScreen(double offset, int size) {
 } // namespace
 
 View computeView(float px, float py, int width, int height) {
-    View view{};
-    placeAxis(px, width, WORLD_WIDTH, view.caseX, view.offsetX);
-    placeAxis(py, height, WORLD_HEIGHT, view.caseY, view.offsetY);
-    return view;
+    return {axisOffset(px, width, WORLD_WIDTH), axisOffset(py, height, WORLD_HEIGHT)};
 }
 
 int screenPixel(double coordinate) {

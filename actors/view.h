@@ -3,15 +3,9 @@
 // this one mapping, so what is drawn under the pointer is what the pointer selects.
 #pragma once
 
-/// How the view is placed on one axis.
-enum ViewCase { VIEW_START_EDGE, VIEW_FOLLOWING, VIEW_END_EDGE };
-
-/// The mapping screen = world + offset on both axes; the offsets are whole pixels.
+/// The mapping screen = world + offset on both axes; the offsets are whole pixels. On each
+/// axis the view shows the world's start edge (offset 0), its end edge, or follows the player.
 struct View {
-    /// Horizontal placement: left edge, following the player, or right edge.
-    ViewCase caseX;
-    /// Vertical placement: top edge, following the player, or bottom edge.
-    ViewCase caseY;
     /// Screen x minus world x.
     double offsetX;
     /// Screen y minus world y.

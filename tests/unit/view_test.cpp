@@ -17,18 +17,18 @@ TEST(View, LeftEdgeFollowingAndRightEdgeHorizontally) {
     for (const DisplaySize& size : SIZES) {
         const int hw = size.width / 2;
         const View left = computeView(30.0f, 2000.0f, size.width, size.height);
-        EXPECT_EQ(VIEW_START_EDGE, left.caseX);
+        EXPECT_EQ(0.0, left.offsetX); // the left edge
         EXPECT_EQ(30, viewScreenX(left, 30.0));
 
         const View following = computeView(hw + 100.5f, 2000.0f, size.width, size.height);
-        EXPECT_EQ(VIEW_FOLLOWING, following.caseX);
+        EXPECT_EQ(-100.0, following.offsetX);              // following
         EXPECT_EQ(hw, viewScreenX(following, hw + 100.5)); // the player stays in the middle
 
         // The right-edge switch happens where the following view reaches the world's edge.
         const float atEdge = static_cast<float>(WORLD_WIDTH - hw);
-        EXPECT_EQ(VIEW_FOLLOWING, computeView(atEdge, 2000.0f, size.width, size.height).caseX);
+        EXPECT_EQ(hw - atEdge, computeView(atEdge, 2000.0f, size.width, size.height).offsetX);
         const View right = computeView(atEdge + 0.5f, 2000.0f, size.width, size.height);
-        EXPECT_EQ(VIEW_END_EDGE, right.caseX);
+        EXPECT_EQ(size.width - WORLD_WIDTH, right.offsetX); // the right edge
         EXPECT_EQ(size.width - 10, viewScreenX(right, WORLD_WIDTH - 10));
         if (size.width % 2 == 0) { // no jump of the picture at the switch
             EXPECT_EQ(viewScreenX(computeView(atEdge, 2000.0f, size.width, size.height), 5760.0),
@@ -41,15 +41,15 @@ TEST(View, TopEdgeFollowingAndBottomEdgeVertically) {
     for (const DisplaySize& size : SIZES) {
         const int hh = size.height / 2;
         const View top = computeView(2000.0f, 100.0f, size.width, size.height);
-        EXPECT_EQ(VIEW_START_EDGE, top.caseY);
+        EXPECT_EQ(0.0, top.offsetY); // the top edge
         EXPECT_EQ(100, viewScreenY(top, 100.0));
 
         const View following = computeView(2000.0f, 1190.0f, size.width, size.height);
-        EXPECT_EQ(VIEW_FOLLOWING, following.caseY);
+        EXPECT_EQ(hh - 1190.0, following.offsetY); // following
         EXPECT_EQ(hh, viewScreenY(following, 1190.0));
 
         const View bottom = computeView(2000.0f, WORLD_HEIGHT - hh + 1.0f, size.width, size.height);
-        EXPECT_EQ(VIEW_END_EDGE, bottom.caseY);
+        EXPECT_EQ(size.height - WORLD_HEIGHT, bottom.offsetY); // the bottom edge
         EXPECT_EQ(size.height - 10, viewScreenY(bottom, WORLD_HEIGHT - 10));
     }
 }
