@@ -55,6 +55,24 @@ ALLEGRO_DISPLAY* openGameDisplay(MenuChoice& choice) {
     return gameDisplay;
 }
 
+// The whole menu on the current target, flipped.
+void drawStartMenu(ALLEGRO_BITMAP* buttonBitmap, ALLEGRO_FONT* font) {
+    al_clear_to_color(al_map_rgb(0, 0, 0));
+    for (const MenuHeading& heading : MENU_HEADINGS) {
+        al_draw_text(font, al_map_rgb(255, 255, 255), heading.centreX, heading.top,
+                     ALLEGRO_ALIGN_CENTRE, heading.text);
+    }
+    for (const MenuButton& button : MENU_BUTTONS) {
+        al_draw_bitmap(buttonBitmap, button.left, button.top, 0);
+    }
+    for (const MenuButton& button : MENU_BUTTONS) {
+        const int captionX = button.left + MENU_BUTTON_WIDTH / 2;
+        al_draw_text(font, al_map_rgb(0, 0, 0), captionX, button.top + CAPTION_DROP,
+                     ALLEGRO_ALIGN_CENTRE, button.caption);
+    }
+    al_flip_display();
+}
+
 } // namespace
 
 const MenuButton* menuButtonAt(int x, int y) {
@@ -89,23 +107,6 @@ void applyMenuClick(MenuChoice& choice, int x, int y) {
         choice.finished = true;
         break;
     }
-}
-
-void drawStartMenu(ALLEGRO_BITMAP* buttonBitmap, ALLEGRO_FONT* font) {
-    al_clear_to_color(al_map_rgb(0, 0, 0));
-    for (const MenuHeading& heading : MENU_HEADINGS) {
-        al_draw_text(font, al_map_rgb(255, 255, 255), heading.centreX, heading.top,
-                     ALLEGRO_ALIGN_CENTRE, heading.text);
-    }
-    for (const MenuButton& button : MENU_BUTTONS) {
-        al_draw_bitmap(buttonBitmap, button.left, button.top, 0);
-    }
-    for (const MenuButton& button : MENU_BUTTONS) {
-        const int captionX = button.left + MENU_BUTTON_WIDTH / 2;
-        al_draw_text(font, al_map_rgb(0, 0, 0), captionX, button.top + CAPTION_DROP,
-                     ALLEGRO_ALIGN_CENTRE, button.caption);
-    }
-    al_flip_display();
 }
 
 void runStartMenu(Player& player, ALLEGRO_FONT* font, ALLEGRO_DISPLAY*& display,

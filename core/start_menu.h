@@ -50,9 +50,6 @@ const MenuButton* menuButtonAt(int x, int y);
 /// Applies a click at (x, y), any mouse button, to the choice.
 void applyMenuClick(MenuChoice& choice, int x, int y);
 
-/// Draws the whole menu on the current target and flips the display.
-void drawStartMenu(ALLEGRO_BITMAP* buttonBitmap, ALLEGRO_FONT* font);
-
 /// Runs the menu until New World or Load World is clicked, then replaces the menu window by
 /// the game display at the chosen size (registered with eventQueue) and records the choice in
 /// player. Closing the window ends the process with status 1.
