@@ -17,15 +17,11 @@ struct EnemyThreadArgs {
     ALLEGRO_COND* cond;
     /// Number of the thread and of its enemy, 0 to 24.
     int32_t index;
-    /// The thread's enemy.
     Enemy* enemy;
-    /// The world grid.
     const World* world;
-    /// The player record.
     const Player* player;
     /// The view of the current tick, worked out once by the main thread.
     const View* view;
-    /// The physics space.
     cpSpace* space;
     /// Guards the world, the player, the enemies and the space.
     ALLEGRO_MUTEX* stateLock;

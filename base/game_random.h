@@ -13,7 +13,6 @@ struct GameRandom {
     uint32_t state;
 };
 
-/// Seeds the generator.
 void gameSrand(GameRandom& random, uint32_t seed);
 
 /// Next number from 0 to GAME_RAND_MAX.

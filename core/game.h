@@ -52,9 +52,7 @@ struct Game {
     cpSpace* space;
     /// The game's generator: terrain and enemy start places.
     GameRandom random;
-    /// The block-type table.
     BlockTypes blockTypes;
-    /// The world grid.
     World world;
     Player player;
     Enemy enemies[ENEMY_COUNT];

@@ -62,7 +62,6 @@ struct FlatImage {
 struct CellRedraw {
     /// Column and row of the cell inside its chunk.
     int column, row;
-    /// The cell's bitmap.
     ALLEGRO_BITMAP* bitmap;
 };
 
@@ -72,7 +71,7 @@ struct ChunkRedraw {
     int slot;
     /// Where its cells start in ChunkCache::redrawCells.
     size_t firstCell;
-    /// How many cells.
+    /// Number of cells from firstCell on.
     size_t cellCount;
 };
 

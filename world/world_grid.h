@@ -8,7 +8,6 @@
 constexpr int WORLD_COLUMNS = 720;
 /// Rows of the grid; row 0 is the top of the world.
 constexpr int WORLD_ROWS = 480;
-/// Number of cells.
 constexpr int WORLD_CELLS = WORLD_COLUMNS * WORLD_ROWS;
 /// Width of the world in world pixels.
 constexpr int WORLD_WIDTH = WORLD_COLUMNS * BLOCK_SIZE;
