@@ -1,8 +1,8 @@
 // The heads-up display: inventory counts, the selected kind, and the Save and Load buttons.
 #pragma once
 
-#include "world/player_record.h"
 #include "world/block_types.h"
+#include "world/player_record.h"
 
 struct ALLEGRO_FONT;
 struct ALLEGRO_BITMAP;

@@ -1,10 +1,10 @@
 #include "presentation/hud_layout.h"
 
-const HudLabel HUD_LABELS[4] = {
-    {"1) Dirt: %d", 50, 20, 38, 18},
-    {"2) Grass: %d", 150, 20, 138, 18},
-    {"3) Stone: %d", 50, 40, 38, 38},
-    {"4) Gold: %d", 150, 40, 138, 38},
+const HudLabel HUD_LABELS[BLOCK_KIND_COUNT] = {
+    {50, 20, 38, 18},
+    {150, 20, 138, 18},
+    {50, 40, 38, 38},
+    {150, 40, 138, 38},
 };
 
 const HudButtonPlace HUD_BUTTONS[2] = {
@@ -12,11 +12,9 @@ const HudButtonPlace HUD_BUTTONS[2] = {
     {HUD_SAVE_BUTTON, "Save", 100},
 };
 
-const HudLabel& hudLabelForSelection(int selectedBlock) {
-    if (selectedBlock >= 1 && selectedBlock <= 3) {
-        return HUD_LABELS[selectedBlock - 1];
-    }
-    return HUD_LABELS[3];
+int hudLabelForSelection(int selectedBlock) {
+    const BlockKind* kind = blockKindForSelection(selectedBlock);
+    return kind != nullptr ? static_cast<int>(kind - BLOCK_KINDS) : BLOCK_KIND_COUNT - 1;
 }
 
 HudButton hudButtonAt(int mx, int my, int width) {

@@ -2,6 +2,8 @@
 
 #include <allegro5/keycodes.h>
 
+#include "world/block_kinds.h"
+
 namespace {
 
 // Each key sets or clears one held-key flag; the letters steer like the arrows.
@@ -14,19 +16,6 @@ const HeldKeyBinding HELD_KEY_BINDINGS[] = {
     {ALLEGRO_KEY_UP, keyUp},       {ALLEGRO_KEY_W, keyUp},      {ALLEGRO_KEY_DOWN, keyDown},
     {ALLEGRO_KEY_S, keyDown},      {ALLEGRO_KEY_LEFT, keyLeft}, {ALLEGRO_KEY_A, keyLeft},
     {ALLEGRO_KEY_RIGHT, keyRight}, {ALLEGRO_KEY_D, keyRight},
-};
-
-// The number keys of the main keyboard choose the kind of block to place.
-struct SelectionBinding {
-    int keycode;
-    int32_t selection;
-};
-
-const SelectionBinding SELECTION_BINDINGS[] = {
-    {ALLEGRO_KEY_1, 1},
-    {ALLEGRO_KEY_2, 2},
-    {ALLEGRO_KEY_3, 3},
-    {ALLEGRO_KEY_4, 4},
 };
 
 } // namespace
@@ -45,9 +34,9 @@ void handleKeyEvent(ALLEGRO_EVENT event, Player& player) {
     if (!pressed) {
         return;
     }
-    for (const SelectionBinding& binding : SELECTION_BINDINGS) {
-        if (binding.keycode == keycode) {
-            player.selectedBlock = binding.selection;
+    for (const BlockKind& kind : BLOCK_KINDS) { // the number keys choose what to build
+        if (kind.keycode == keycode) {
+            player.selectedBlock = kind.selection;
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "world/block_kinds.h"
 #include "world/segments.h"
 
 namespace {
@@ -32,39 +33,7 @@ const EdgeNeighbour EDGE_NEIGHBOURS[EDGE_COUNT] = {
 const BlockEdge MINING_ORDER[EDGE_COUNT] = {EDGE_TOP, EDGE_BOTTOM, EDGE_LEFT, EDGE_RIGHT};
 const BlockEdge PLACING_ORDER[EDGE_COUNT] = {EDGE_LEFT, EDGE_RIGHT, EDGE_TOP, EDGE_BOTTOM};
 
-// One placeable kind: the selection that picks it, its stock and its block id.
-struct StockKind {
-    int32_t selectedBlock;
-    int32_t Player::*count;
-    BlockId id;
-};
-
-const StockKind STOCK_KINDS[] = {
-    {1, &Player::dirtCount, BLOCK_DIRT},
-    {2, &Player::grassCount, BLOCK_GRASS},
-    {3, &Player::stoneCount, BLOCK_STONE},
-    {4, &Player::goldCount, BLOCK_GOLD},
-};
-
 const char* const EDGE_NAMES[EDGE_COUNT] = {"top", "bottom", "right", "left"};
-
-const StockKind* stockKindForId(int id) {
-    for (const StockKind& kind : STOCK_KINDS) {
-        if (kind.id == id) {
-            return &kind;
-        }
-    }
-    return nullptr;
-}
-
-const StockKind* stockKindForSelection(int32_t selectedBlock) {
-    for (const StockKind& kind : STOCK_KINDS) {
-        if (kind.selectedBlock == selectedBlock) {
-            return &kind;
-        }
-    }
-    return nullptr;
-}
 
 // True when the neighbour beyond `edge` lies in the grid and is passable; a neighbour outside
 // the grid counts as solid, which keeps the border closed.
@@ -223,7 +192,7 @@ bool mineCell(World& world, const BlockTypes& blockTypes, Player& player, cpSpac
     if (!blockIsSolid(cell) || cell.id == BLOCK_NULL || !canEditCell(world, player, column, row)) {
         return false;
     }
-    const StockKind* kind = stockKindForId(cell.id);
+    const BlockKind* kind = blockKindForId(cell.id);
     GAME_ASSERT(kind != nullptr, "a solid block other than NULL must be a placeable kind");
     int32_t& stock = player.*(kind->count);
     if (stock == INT32_MAX) {
@@ -242,7 +211,7 @@ bool placeBlock(World& world, const BlockTypes& blockTypes, Player& player, cpSp
     if (blockIsSolid(cellAt(world, column, row)) || !canEditCell(world, player, column, row)) {
         return false;
     }
-    const StockKind* kind = stockKindForSelection(player.selectedBlock);
+    const BlockKind* kind = blockKindForSelection(player.selectedBlock);
     const float x = static_cast<float>(column * BLOCK_SIZE);
     const float y = static_cast<float>(row * BLOCK_SIZE);
     if (kind == nullptr || player.*(kind->count) == 0) {
