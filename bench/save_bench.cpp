@@ -77,8 +77,9 @@ bool benchSaving(BenchTable& table, int repetitions) {
            medianMilliseconds(n, [&] { ok = plainRead(plainPath, bytes) && ok; }), "ms", n);
     {
         QuietStdout quiet;
-        const double save = medianMilliseconds(
-            n, [&] { ok = saveWorld(*state->world, state->player, directory) && ok; });
+        const double save = medianMilliseconds(n, [&] {
+            ok = saveWorld(*state->world, state->player, state->blockTypes, directory) && ok;
+        });
         const double load = medianMilliseconds(n, [&] {
             ok = loadWorld(*state->world, state->player, state->blockTypes, state->space, directory,
                            stateLock) &&
