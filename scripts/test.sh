@@ -5,7 +5,7 @@
 #   3. AddressSanitizer + UndefinedBehaviorSanitizer: the unit tests, the soak and the
 #      end-to-end sessions;
 #   4. ThreadSanitizer: played sessions of the real game;
-#   5. the save file's fuzzer for a bounded time (TELLURN_FUZZ_SECONDS, default 90).
+#   5. the save file's two fuzzers for a bounded time in all (TELLURN_FUZZ_SECONDS, default 90).
 # Any failing test, any sanitizer report and any fuzzer crash fails the run.
 # Build directories: build/, build-asan/, build-tsan/, build-fuzz/ (or $ASAN_BUILD_DIR, ...).
 set -euo pipefail
