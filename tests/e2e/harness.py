@@ -387,6 +387,11 @@ class Game:
         with self._lines_lock:
             return next((at for at, line in self._lines if line == text), None)
 
+    def line_times(self, text):
+        """When each line equal to text arrived (monotonic clock), in order."""
+        with self._lines_lock:
+            return [at for at, line in self._lines if line == text]
+
     def wait_for_line(self, text, timeout=START_TIMEOUT):
         """Waits until the console has shown a line equal to text."""
 
