@@ -1,9 +1,10 @@
 """A save interrupted by kill -9 at random moments, twenty times. Each run saves twice (the
 second save, the old one, also copies the first to the backup, as the killed save does, and
 times it), selects Stone so that the next save differs, clicks Save again and kills the game at
-a random moment of that save or just after it. The save file is then always either the old complete save, byte
-for byte, or a new complete one that the game's checker accepts with Stone selected; a backup,
-if there is one, is the old save; what Load finds in the directory loads in the real game."""
+a random moment of that save or just after it. The save file is then always either the old
+complete save, byte for byte, or a new complete one that the game's checker accepts with Stone
+selected; the backup is a whole earlier save; what Load finds in the directory loads in the
+real game."""
 
 import os
 import subprocess
