@@ -85,7 +85,8 @@ section_done
 section "ThreadSanitizer: played sessions of the real game"
 cmake -S "$root" -B "$tsan_dir" -DTELLURN_SANITIZE=thread -DTELLURN_BENCH=OFF \
   -DTELLURN_E2E_TIME_SCALE=4 >/dev/null
-cmake --build "$tsan_dir" -j"$(nproc)" --target tellurn tellurn-close-window tellurn-world-dump
+cmake --build "$tsan_dir" -j"$(nproc)" --target tellurn tellurn-close-window tellurn-world-dump \
+  tellurn-faults
 reset_reports "$tsan_dir"
 (cd "$tsan_dir" &&
   TSAN_OPTIONS="log_path=$tsan_dir/sanitizer-reports/tsan:suppressions=$supp:exitcode=66:second_deadlock_stack=1" \

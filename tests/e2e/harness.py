@@ -654,8 +654,9 @@ class GameTestCase(unittest.TestCase):
                 shutil.copytree(TOOLS.data, Path(workdir) / "data")
         env = None
         if fault is not None:
-            if TOOLS.fault_library is None:
-                raise HarnessError("a fault needs --fault-library")
+            if TOOLS.fault_library is None or not Path(TOOLS.fault_library).is_file():
+                raise HarnessError("a fault needs the library --fault-library names (%s)"
+                                   % TOOLS.fault_library)
             env = {"LD_PRELOAD": str(TOOLS.fault_library), "TELLURN_FAULT": fault}
         game = Game(self.screen, workdir, fake_start, "console-%d.txt" % len(self.games), env)
         self.games.append(game)
