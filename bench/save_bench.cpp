@@ -85,7 +85,8 @@ bool benchSaving(BenchTable& table, int repetitions) {
                            stateLock) &&
                  ok;
         });
-        addRow(table, "saving the world (encode, write, fsync, rename)", save, "ms", n);
+        addRow(table, "saving the world (encode, check, write, back up, fsync, rename)", save, "ms",
+               n);
         addRow(table, "loading the world (read, check, decode, segments)", load, "ms", n);
     }
     if (!ok) {

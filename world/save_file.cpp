@@ -170,7 +170,7 @@ void applySave(const SaveBytes& bytes, World& world, Player& player, const Block
 bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, SaveBytes& bytes) {
     const SavePaths paths = savePaths(directory);
     std::string problem;
-    SaveReadResult found = readSaveFile(paths.save, bytes, problem);
+    const SaveReadResult found = readSaveFile(paths.save, bytes, problem);
     if (found == SAVE_READ && validateSave(bytes, blockTypes, problem)) {
         return true;
     }
