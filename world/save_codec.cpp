@@ -71,10 +71,10 @@ const Int32Rule HEADER_INT32_RULES[] = {
 };
 
 // A box pressed into a wall sinks into it for a while: Chipmunk lets contacts overlap and
-// pushes them apart over the next steps. Measured with the game's own ticks, the player sinks
-// up to 1.4 px into a side wall and 5 px into the top wall when hopping enemies push it up.
-// Chipmunk pushes an overlapping box out the shortest way, which leads back into the world as
-// long as the box's centre is inside it; so that is the rule.
+// pushes them apart over the next steps. With the game's own ticks the player sinks up to
+// 1.6 px into a side wall and 6 px into the top wall when enemies hop up under it (the save
+// tests press it into each wall). Chipmunk pushes an overlapping box out the shortest way,
+// which leads back into the world as long as the box's centre is inside it; so that is the rule.
 constexpr double HALF_WIDTH = ACTOR_WIDTH / 2.0;
 constexpr double HALF_HEIGHT = ACTOR_HEIGHT / 2.0;
 const RealRule HEADER_REAL_RULES[] = {
