@@ -6,7 +6,7 @@
 #   4. AddressSanitizer + UndefinedBehaviorSanitizer: the unit tests, the soak and the
 #      end-to-end sessions;
 #   5. ThreadSanitizer: played sessions of the real game;
-#   6. the save file's fuzzer for a bounded time (TELLURN_FUZZ_SECONDS, default 90).
+#   6. the save file's two fuzzers for a bounded time in all (TELLURN_FUZZ_SECONDS, default 90).
 # Any failing test, any sanitizer report and any fuzzer crash fails the run.
 # Build directories: build/, build-asan/, build-tsan/, build-fuzz/ (or $ASAN_BUILD_DIR, ...).
 set -euo pipefail
@@ -108,7 +108,8 @@ section_done
 section "ThreadSanitizer: played sessions of the real game"
 cmake -S "$root" -B "$tsan_dir" -DTELLURN_SANITIZE=thread -DTELLURN_BENCH=OFF \
   -DTELLURN_E2E_TIME_SCALE=4 >/dev/null
-cmake --build "$tsan_dir" -j"$(nproc)" --target tellurn tellurn-close-window tellurn-world-dump
+cmake --build "$tsan_dir" -j"$(nproc)" --target tellurn tellurn-close-window tellurn-world-dump \
+  tellurn-faults
 reset_reports "$tsan_dir"
 (cd "$tsan_dir" &&
   TSAN_OPTIONS="log_path=$tsan_dir/sanitizer-reports/tsan:suppressions=$supp:exitcode=66:second_deadlock_stack=1" \

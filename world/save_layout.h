@@ -7,7 +7,7 @@
 
 #include "actors/player.h"
 #include "world/block.h"
-#include "world/save_file.h"
+#include "world/save_codec.h"
 
 // Player header: where each field of the Player record lies.
 constexpr size_t HEADER_X = 0;
