@@ -5,9 +5,12 @@
 #include <allegro5/allegro_ttf.h>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "actors/physics.h"
 #include "core/start_menu.h"
+#include "presentation/game_icon.h"
 
 namespace {
 
@@ -15,6 +18,7 @@ const char* const WINDOW_TITLE = "Tellurn 0.69 - Zuraror";
 const char* const WINDOWS_FONT = "C:\\Windows\\Fonts\\tahoma.ttf";
 const char* const FALLBACK_FONT = "./data/arial.ttf";
 constexpr int FONT_SIZE = 12;
+constexpr int WINDOW_ICON_SIZE = 64;
 
 // Ends start-up when a facility the game cannot run without is missing.
 void requireOrExit(bool present, const char* failureLine) {
@@ -32,6 +36,29 @@ void startAllegro() {
 void openMenuWindow(Game& game) {
     game.display = al_create_display(MENU_WIDTH, MENU_HEIGHT);
     requireOrExit(game.display != nullptr, "Failed to create display!\n");
+}
+
+// Gives the current display the game's icon, painted into a memory bitmap that the window
+// system copies.
+void setWindowIcon(Game& game) {
+    const int flags = al_get_new_bitmap_flags();
+    al_set_new_bitmap_flags(ALLEGRO_MEMORY_BITMAP);
+    ALLEGRO_BITMAP* icon = al_create_bitmap(WINDOW_ICON_SIZE, WINDOW_ICON_SIZE);
+    al_set_new_bitmap_flags(flags);
+    ALLEGRO_LOCKED_REGION* region =
+        icon == nullptr
+            ? nullptr
+            : al_lock_bitmap(icon, ALLEGRO_PIXEL_FORMAT_ABGR_8888_LE, ALLEGRO_LOCK_WRITEONLY);
+    requireOrExit(region != nullptr, "Failed to create the window icon!\n");
+    const std::vector<uint8_t> pixels = iconPixels(WINDOW_ICON_SIZE);
+    const size_t rowBytes = static_cast<size_t>(WINDOW_ICON_SIZE) * 4;
+    for (int y = 0; y < WINDOW_ICON_SIZE; ++y) {
+        std::memcpy(static_cast<uint8_t*>(region->data) + static_cast<ptrdiff_t>(y) * region->pitch,
+                    &pixels[y * rowBytes], rowBytes);
+    }
+    al_unlock_bitmap(icon);
+    al_set_display_icon(game.display, icon);
+    al_destroy_bitmap(icon);
 }
 
 void createInputAndTimer(Game& game) {
@@ -85,12 +112,14 @@ void initSystem(Game& game) {
     std::printf("Initializing System\n");
     startAllegro();
     openMenuWindow(game);
+    setWindowIcon(game);
     createInputAndTimer(game);
     loadFont(game);
     registerEventSources(game);
     std::printf("Initializing Player\n");
     createPlayerAndWalls(game);
     runStartMenu(game.player, game.font, game.display, game.eventQueue);
+    setWindowIcon(game); // the game display is a new window
     createGameImages(game);
     game.stateLock = al_create_mutex();
     requireOrExit(game.stateLock != nullptr, "Failed to create the game state lock!\n");

@@ -11,6 +11,7 @@ packages=(
   libgl1-mesa-dri libx11-dev
   xvfb xdotool x11-utils imagemagick faketime
   fonts-liberation python3
+  dpkg-dev lintian appstream desktop-file-utils
   clang clang-format clang-tidy
 )
 

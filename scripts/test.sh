@@ -2,10 +2,11 @@
 # Installs what the tests need and runs every check, in this order, each under its own header:
 #   1. lint: format and clang-tidy;
 #   2. the normal build and all of its tests (unit, soak, end-to-end, stress);
-#   3. AddressSanitizer + UndefinedBehaviorSanitizer: the unit tests, the soak and the
+#   3. the Debian package CPack builds, checked by lintian, appstreamcli and desktop-file-validate;
+#   4. AddressSanitizer + UndefinedBehaviorSanitizer: the unit tests, the soak and the
 #      end-to-end sessions;
-#   4. ThreadSanitizer: played sessions of the real game;
-#   5. the save file's fuzzer for a bounded time (TELLURN_FUZZ_SECONDS, default 90).
+#   5. ThreadSanitizer: played sessions of the real game;
+#   6. the save file's two fuzzers for a bounded time in all (TELLURN_FUZZ_SECONDS, default 90).
 # Any failing test, any sanitizer report and any fuzzer crash fails the run.
 # Build directories: build/, build-asan/, build-tsan/, build-fuzz/ (or $ASAN_BUILD_DIR, ...).
 set -euo pipefail
@@ -64,6 +65,28 @@ BUILD_DIR="$build_dir" scripts/build.sh
 grep -h -E '^(soak|stress): ' "$build_dir/Testing/Temporary/LastTest.log" || true
 section_done
 
+section "Debian package: lintian, appstreamcli, desktop-file-validate"
+rm -f "$build_dir"/tellurn_*.deb
+(cd "$build_dir" && cpack -G DEB | tail -n 1)
+deb=$(echo "$build_dir"/tellurn_*.deb)
+unpacked="$build_dir/deb-contents"
+rm -rf "$unpacked"
+dpkg-deb -x "$deb" "$unpacked"
+dpkg-deb -f "$deb" Package Version Depends
+echo "lintian: any error or warning fails; informational tags are shown"
+lintian --fail-on error,warning --display-info "$deb"
+echo "lintian: no errors, no warnings"
+for metainfo in "$unpacked"/usr/share/metainfo/*.xml; do
+  echo "appstreamcli validate --no-net --pedantic ${metainfo#"$unpacked"}"
+  appstreamcli validate --no-net --pedantic "$metainfo"
+done
+for entry in "$unpacked"/usr/share/applications/*.desktop; do
+  echo "desktop-file-validate ${entry#"$unpacked"}"
+  desktop-file-validate "$entry"
+  echo "desktop-file-validate: no errors, no warnings"
+done
+section_done
+
 section "AddressSanitizer + UndefinedBehaviorSanitizer"
 BUILD_DIR="$asan_dir" scripts/build.sh -DTELLURN_SANITIZE=address -DTELLURN_BENCH=OFF \
   -DTELLURN_E2E_TIME_SCALE=3
@@ -85,7 +108,8 @@ section_done
 section "ThreadSanitizer: played sessions of the real game"
 cmake -S "$root" -B "$tsan_dir" -DTELLURN_SANITIZE=thread -DTELLURN_BENCH=OFF \
   -DTELLURN_E2E_TIME_SCALE=4 >/dev/null
-cmake --build "$tsan_dir" -j"$(nproc)" --target tellurn tellurn-close-window tellurn-world-dump
+cmake --build "$tsan_dir" -j"$(nproc)" --target tellurn tellurn-close-window tellurn-world-dump \
+  tellurn-faults
 reset_reports "$tsan_dir"
 (cd "$tsan_dir" &&
   TSAN_OPTIONS="log_path=$tsan_dir/sanitizer-reports/tsan:suppressions=$supp:exitcode=66:second_deadlock_stack=1" \

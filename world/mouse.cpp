@@ -12,7 +12,7 @@ namespace {
 void workHudButton(HudButton button, MouseTargets& targets) {
     if (button == HUD_SAVE_BUTTON) {
         // Only this (main) thread writes what a save reads, so the slow write holds no lock.
-        saveWorld(targets.world, targets.player, targets.saveDirectory);
+        saveWorld(targets.world, targets.player, targets.blockTypes, targets.saveDirectory);
     } else {
         loadWorld(targets.world, targets.player, targets.blockTypes, targets.space,
                   targets.saveDirectory, targets.stateLock);

@@ -5,9 +5,9 @@
 
 #include <cstddef>
 
-#include "world/player_record.h"
 #include "world/block.h"
-#include "world/save_file.h"
+#include "world/player_record.h"
+#include "world/save_codec.h"
 
 // Player header: where each field of the Player record lies.
 constexpr size_t HEADER_X = 0;

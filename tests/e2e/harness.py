@@ -14,7 +14,8 @@ Standard library only. A test module builds on it like this:
     if __name__ == "__main__":
         harness.main()
 
-and is run as `python3 test_x.py --tellurn PATH --close-window PATH --world-dump PATH`.
+and is run as `python3 test_x.py --tellurn PATH --close-window PATH --world-dump PATH`
+(`--fault-library PATH` names the tests' LD_PRELOAD library that injects disk faults).
 """
 
 import argparse
@@ -80,7 +81,7 @@ EXIT_TIMEOUT = 20.0
 
 # Where the test programs are; filled by main() from the command line.
 TOOLS = argparse.Namespace(tellurn=None, close_window=None, world_dump=None, data=None,
-                           artifacts=None, time_scale=1.0)
+                           artifacts=None, time_scale=1.0, fault_library=None)
 
 
 class HarnessError(AssertionError):
@@ -298,9 +299,10 @@ def normalise_glyph(glyph):
 class Game:
     """One run of the game executable on a virtual screen, in its own working directory."""
 
-    def __init__(self, screen, workdir, fake_start=None, console_name="console.txt"):
+    def __init__(self, screen, workdir, fake_start=None, console_name="console.txt", env=None):
         self.screen = screen
         self.env = screen.env()
+        self.game_env = env or {}  # for the game alone, not for the tools that drive it
         self.workdir = Path(workdir)
         self.fake_start = fake_start
         self.process = None
@@ -317,7 +319,7 @@ class Game:
     # --- running -------------------------------------------------------------------------
 
     def start(self):
-        env = dict(self.env)
+        env = dict(self.env, **self.game_env)
         command = [str(TOOLS.tellurn)]
         if self.fake_start is not None:
             # The clock starts at fake_start and runs on, so the world's seed is known to a
@@ -384,6 +386,11 @@ class Game:
         """When the first line equal to text arrived (monotonic clock), or None."""
         with self._lines_lock:
             return next((at for at, line in self._lines if line == text), None)
+
+    def line_times(self, text):
+        """When each line equal to text arrived (monotonic clock), in order."""
+        with self._lines_lock:
+            return [at for at, line in self._lines if line == text]
 
     def wait_for_line(self, text, timeout=START_TIMEOUT):
         """Waits until the console has shown a line equal to text."""
@@ -635,16 +642,23 @@ class GameTestCase(unittest.TestCase):
         if shot is not None:
             shot.save_png(target / "last-shot.png")
 
-    def start_game(self, with_data=True, fake_start=None, workdir=None):
+    def start_game(self, with_data=True, fake_start=None, workdir=None, fault=None):
         """Starts the game in a new working directory (with a copy of data/ unless told
         otherwise), or in the working directory of an earlier game (to find its save file).
-        fake_start pins the clock the game starts with (seconds since 1970)."""
+        fake_start pins the clock the game starts with (seconds since 1970); fault makes a
+        system call fail, as TELLURN_FAULT of tests/faults/fault_injection.c says."""
         if workdir is None:
             workdir = tempfile.mkdtemp(prefix="tellurn-e2e-")
             self.workdirs.append(workdir)
             if with_data:
                 shutil.copytree(TOOLS.data, Path(workdir) / "data")
-        game = Game(self.screen, workdir, fake_start, "console-%d.txt" % len(self.games))
+        env = None
+        if fault is not None:
+            if TOOLS.fault_library is None or not Path(TOOLS.fault_library).is_file():
+                raise HarnessError("a fault needs the library --fault-library names (%s)"
+                                   % TOOLS.fault_library)
+            env = {"LD_PRELOAD": str(TOOLS.fault_library), "TELLURN_FAULT": fault}
+        game = Game(self.screen, workdir, fake_start, "console-%d.txt" % len(self.games), env)
         self.games.append(game)
         game.start()
         return game
@@ -663,6 +677,7 @@ def main():
     parser.add_argument("--tellurn", required=True, type=Path)
     parser.add_argument("--close-window", required=True, type=Path)
     parser.add_argument("--world-dump", required=True, type=Path)
+    parser.add_argument("--fault-library", type=Path, default=None)
     parser.add_argument("--data", type=Path, default=here.parent.parent / "data")
     parser.add_argument("--artifacts", type=Path, default=None)
     parser.add_argument("--time-scale", type=float, default=1.0,

@@ -1,6 +1,9 @@
-"""A played session and its save: dig two surface blocks beside the player, build one back as
-Grass, save; the file holds exactly the generated world with those edits and the counts. Then
-a second run loads it: the picture shows the edits and the player stands on the loaded ground."""
+"""A played session and its saves, on a disk that refuses hard links: save the new world twice,
+dig two surface blocks beside the player, build one back as Grass, save again; every save
+works, the file holds exactly the generated world with those edits and the counts, and the
+backup the world before them. A second run loads the save: the picture shows the edits and the
+player stands on the loaded ground. Then the save is damaged: a third run's Load says so, loads
+the backup and shows the world as it was before the edits."""
 
 import struct
 import sys
@@ -49,7 +52,7 @@ def edited_world(ids):
 
 class PlayedSession(harness.GameTestCase):
     def test_dig_build_save_and_load(self):
-        game = self.start_game(fake_start=FAKE_START)
+        game = self.start_game(fake_start=FAKE_START, fault="link")
         game.click_menu(game.wait_for_menu(), "New World")
         display = game.wait_for_game_display((WIDTH, HEIGHT))
         shot = game.wait_for_picture("the player on the grass", display, landed, 30)
@@ -57,10 +60,15 @@ class PlayedSession(harness.GameTestCase):
         candidates = [FAKE_START + k for k in range(int(generated) + 3)]
         _, ids = harness.find_world_seed(shot, candidates, 0, OFFSET_Y, HUD_SKIP + [PLAYER_BOX])
 
+        self.save(game, display, 1)
+        self.save(game, display, 2)
         self.play(game, display)
-        game.click(display, WIDTH - 80, 10)  # Save
-        game.wait_for_line("Saved the world!")
-        self.check_save_file(Path(game.workdir) / SAVE_NAME, edited_world(ids))
+        self.save(game, display, 3)
+        self.assertEqual(["Saved the world!"] * 3,
+                         [line for line in game.lines() if line.startswith("Save")])
+        save = Path(game.workdir) / SAVE_NAME
+        self.check_save_file(save, edited_world(ids), (1, 1, 0, 0), DUG)
+        self.check_save_file(save.with_name(SAVE_NAME + ".bak"), ids, (1, 0, 0, 0), [])
         game.close(display)
         self.assertEqual(0, game.wait_exit())
 
@@ -79,6 +87,31 @@ class PlayedSession(harness.GameTestCase):
         again.close(display)
         self.assertEqual(0, again.wait_exit())
 
+        data = bytearray(save.read_bytes())
+        data[32] = 9  # the selected block: the check refuses it
+        save.write_bytes(data)
+        third = self.start_game(workdir=game.workdir)
+        third.click_menu(third.wait_for_menu(), "Load World")
+        third.wait_for_line("Loaded the world!")
+        self.assertIn("Cannot load the save: the selected block is 9, not 1 to 4; loaded the backup"
+                      " ./TellurnSave.wld.bak instead and kept the refused save as"
+                      " ./TellurnSave.wld.damaged", third.lines())
+        display = third.wait_for_game_display((WIDTH, HEIGHT))
+        third.wait_for_picture("the loaded backup", display, landed, 30)
+        shot = self.shot(third, display)
+        mismatches = harness.world_mismatches(shot, ids, 0, OFFSET_Y, HUD_SKIP + [PLAYER_BOX])
+        self.assertEqual([], mismatches, "the picture shows the backup's world, before the edits")
+        self.assertEqual(bytes(data), save.with_name(SAVE_NAME + ".damaged").read_bytes())
+        third.close(display)
+        self.assertEqual(0, third.wait_exit())
+
+    def save(self, game, display, count):
+        """Clicks Save and waits for the count-th "Saved the world!"."""
+        game.click(display, WIDTH - 80, 10)
+        harness.wait_until("save %d" % count,
+                           lambda: game.lines().count("Saved the world!") >= count or
+                           any(line.startswith("Save failed") for line in game.lines()), 10)
+
     def play(self, game, display):
         for column in DUG:
             game.click(display, *cell_centre(column, SURFACE_ROW), button=1)
@@ -91,20 +124,20 @@ class PlayedSession(harness.GameTestCase):
             "the Grass block built back", display,
             lambda s: s.pixel(*cell_centre(REBUILT, SURFACE_ROW)) == GRASS, 5)
 
-    def check_save_file(self, path, expected_ids):
+    def check_save_file(self, path, expected_ids, counts, dug):
         data = path.read_bytes()
         self.assertEqual(SAVE_SIZE, len(data))
         x, y, dirt, grass, stone, gold = HEADER.unpack_from(data, 0)
         self.assertAlmostEqual(25.0, x, delta=0.5)
         self.assertAlmostEqual(1190.0, y, delta=0.5)
-        self.assertEqual((1, 1, 0, 0), (dirt, grass, stone, gold), "counts after two digs, one build")
+        self.assertEqual(counts, (dirt, grass, stone, gold), "Dirt, Grass, Stone and Gold held")
         records = RECORD.iter_unpack(data[304:])
         for index, (_, block, _, _, cell_x, cell_y, *_) in enumerate(records):
             column, row = divmod(index, harness.WORLD_ROWS)
             self.assertEqual(expected_ids[index], block, "cell (%d, %d)" % (column, row))
             # A dug cell keeps the empty template's place until something is built into it.
-            dug = row == SURFACE_ROW and column in DUG and column != REBUILT
-            expected_place = (0.0, 0.0) if dug else (10.0 * column, 10.0 * row)
+            dug_here = row == SURFACE_ROW and column in dug and column != REBUILT
+            expected_place = (0.0, 0.0) if dug_here else (10.0 * column, 10.0 * row)
             if (cell_x, cell_y) != expected_place:
                 self.fail("cell (%d, %d) at (%g, %g)" % (column, row, cell_x, cell_y))
 

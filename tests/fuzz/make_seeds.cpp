@@ -1,7 +1,10 @@
-// Writes the save fuzzer's seed corpus into a directory: the two real saves as they are, and
-// damaged ones, each with one fault a player's disk or a stray program could leave.
+// Writes the save fuzzers' seed corpora: for the whole-file fuzzer, the two real saves as they
+// are and damaged ones, each with one fault a player's disk or a stray program could leave; for
+// the record fuzzer, the real saves' headers with a few of their records, and bad headers.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <limits>
 #include <string>
@@ -90,24 +93,60 @@ std::vector<Seed> seeds() {
     };
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s CORPUS_DIRECTORY\n", argv[0]);
-        return 2;
+// A record fuzzer input: a base's header, then the named cells' records with their indices.
+std::vector<uint8_t> headerAndRecords(const SaveBytes& base, const std::vector<int>& cells) {
+    std::vector<uint8_t> bytes(base.begin(), base.begin() + SAVE_HEADER_SIZE);
+    for (int index : cells) {
+        bytes.push_back(static_cast<uint8_t>(index));
+        bytes.push_back(static_cast<uint8_t>(index >> 8));
+        bytes.push_back(static_cast<uint8_t>(index >> 16));
+        const auto record = base.begin() + SAVE_HEADER_SIZE + SAVE_RECORD_SIZE * index;
+        bytes.insert(bytes.end(), record, record + SAVE_RECORD_SIZE);
     }
-    const std::string directory = argv[1];
-    const std::vector<Seed> all = seeds();
+    return bytes;
+}
+
+std::vector<Seed> recordSeeds() {
+    FuzzBases bases;
+    makeFuzzBases(bases);
+    const SaveBytes& fresh = bases.saves[FUZZ_BASE_NEW_WORLD];
+    const SaveBytes& dug = bases.saves[FUZZ_BASE_DUG_WORLD];
+    const int cornerCell = WORLD_CELLS - 1;
+    std::vector<Seed> seeds = {
+        {"real-new-world", headerAndRecords(fresh, {121, 10 * WORLD_ROWS + 121, 0, cornerCell})},
+        {"real-dug-world", headerAndRecords(dug, {10 * WORLD_ROWS + 125, 30 * WORLD_ROWS + 110,
+                                                  30 * WORLD_ROWS + 114, cornerCell})},
+        {"player-left-of-the-world", headerAndRecords(fresh, {})},
+        {"impulse-base-far-off", headerAndRecords(dug, {})},
+    };
+    const std::vector<uint8_t> left = fuzzBytesOfF32(-10.0f);
+    std::copy(left.begin(), left.end(), seeds[2].bytes.begin() + HEADER_X);
+    const double far = 1e305;
+    std::memcpy(&seeds[3].bytes[HEADER_IMPULSE_X], &far, sizeof far);
+    return seeds;
+}
+
+bool writeSeeds(const std::string& directory, const std::vector<Seed>& all) {
     for (const Seed& seed : all) {
         std::ofstream out(directory + "/" + seed.name, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(seed.bytes.data()),
                   static_cast<std::streamsize>(seed.bytes.size()));
         if (!out) {
-            std::fprintf(stderr, "cannot write the seed %s into %s\n", seed.name, argv[1]);
-            return 1;
+            std::fprintf(stderr, "cannot write the seed %s into %s\n", seed.name,
+                         directory.c_str());
+            return false;
         }
     }
-    std::printf("wrote %zu seeds into %s\n", all.size(), argv[1]);
-    return 0;
+    std::printf("wrote %zu seeds into %s\n", all.size(), directory.c_str());
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s FILE_SEED_DIRECTORY RECORD_SEED_DIRECTORY\n", argv[0]);
+        return 2;
+    }
+    return writeSeeds(argv[1], seeds()) && writeSeeds(argv[2], recordSeeds()) ? 0 : 1;
 }

@@ -47,7 +47,6 @@ void digAndBuild(World& world, const BlockTypes& blockTypes, Player& player, cpS
     player.selectedBlock = 3;
     player.canJump = 0;
     player.keys[keyRight] = 1;
-    player.impulseBase = cpv(0.5, -0.25);
 }
 
 void makeBase(uint32_t seed, bool dug, const BlockTypes& blockTypes, SaveBytes& save) {

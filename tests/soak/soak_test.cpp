@@ -24,6 +24,7 @@
 #include "test_game.h"
 #include "world/editing.h"
 #include "world/mouse.h"
+#include "world/save_file.h"
 
 namespace {
 
@@ -142,6 +143,14 @@ struct Soak {
         }
     }
 
+    // Every save the game writes is one its own Load takes.
+    void expectSaveLoads() {
+        SaveBytes bytes;
+        std::string problem;
+        ASSERT_EQ(SAVE_READ, readSaveFile(directory.file(SAVE_FILE_NAME), bytes, problem));
+        ASSERT_TRUE(validateSave(bytes, test.blockTypes, problem)) << problem;
+    }
+
     void pressHudButton(HudButton button) {
         for (const HudButtonPlace& place : HUD_BUTTONS) {
             if (place.button == button) {
@@ -151,6 +160,9 @@ struct Soak {
                 const std::string said = testing::internal::GetCapturedStdout();
                 ASSERT_EQ(button == HUD_SAVE_BUTTON ? "Saved the world!\n" : "Loaded the world!\n",
                           said);
+                if (button == HUD_SAVE_BUTTON) {
+                    expectSaveLoads();
+                }
                 ++(button == HUD_SAVE_BUTTON ? saves : loads);
             }
         }

@@ -1,8 +1,7 @@
-// Says whether a file is a save the game would load, and which block is selected in it:
-// "valid selected N", or "rejected: <why>" with status 1.
+// Says what Load would find in a save directory, checking the files as the game does: the save,
+// else its backup. Prints "save selected N" or "backup selected N" for the file that loads, or
+// "nothing loads: <why>" with status 1.
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "world/block_types.h"
@@ -11,18 +10,22 @@
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s SAVE_FILE\n", argv[0]);
+        std::fprintf(stderr, "usage: %s SAVE_DIRECTORY\n", argv[0]);
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    const SaveBytes bytes(std::istreambuf_iterator<char>(in), {});
     BlockTypes blockTypes{};
     initBlockTypes(blockTypes);
+    const std::string save = std::string(argv[1]) + "/" + SAVE_FILE_NAME;
     std::string problem;
-    if (!validateSave(bytes, blockTypes, problem)) {
-        std::printf("rejected: %s\n", problem.c_str());
-        return 1;
+    for (const std::string& path : {save, save + SAVE_BACKUP_SUFFIX}) {
+        SaveBytes bytes;
+        if (readSaveFile(path, bytes, problem) == SAVE_READ &&
+            validateSave(bytes, blockTypes, problem)) {
+            std::printf("%s selected %d\n", path == save ? "save" : "backup",
+                        bytes[HEADER_SELECTED]);
+            return 0;
+        }
     }
-    std::printf("valid selected %d\n", bytes[HEADER_SELECTED]);
-    return 0;
+    std::printf("nothing loads: %s\n", problem.c_str());
+    return 1;
 }

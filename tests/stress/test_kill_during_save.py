@@ -1,8 +1,10 @@
-"""A save interrupted by kill -9 at random moments, twenty times. Each run saves once (the old
-save), selects Stone so that the next save differs, clicks Save again and kills the game at a
-random moment of that save. The save file is then always either the old complete save, byte
-for byte, or a new complete one that the game's checker accepts with Stone selected; the file
-left behind loads in the real game."""
+"""A save interrupted by kill -9 at random moments, twenty times. Each run saves twice (the
+second save, the old one, also copies the first to the backup, as the killed save does, and
+times it), selects Stone so that the next save differs, clicks Save again and kills the game at
+a random moment of that save or just after it. The save file is then always either the old
+complete save, byte for byte, or a new complete one that the game's checker accepts with Stone
+selected; the backup is a whole earlier save; what Load finds in the directory loads in the
+real game."""
 
 import os
 import subprocess
@@ -18,14 +20,15 @@ RUNS = int(os.environ.get("TELLURN_STRESS_RUNS", "20"))
 STONE = 3
 
 
-def check_save(path):
-    """The game's own checker on a file: (True, selected block) or (False, why)."""
-    done = subprocess.run([os.environ["TELLURN_SAVE_CHECK"], str(path)], capture_output=True,
-                          text=True, timeout=60)
+def check_save(directory):
+    """What Load finds in a directory, by the game's own checker: ("save" or "backup", selected
+    block), or (None, why)."""
+    done = subprocess.run([os.environ["TELLURN_SAVE_CHECK"], str(directory)],
+                          capture_output=True, text=True, timeout=60)
     said = done.stdout.strip()
     if done.returncode != 0:
-        return False, said
-    return True, int(said.rsplit(" ", 1)[1])
+        return None, said
+    return said.split(" ")[0], int(said.rsplit(" ", 1)[1])
 
 
 def click_without_waiting(game, window, place):
@@ -62,27 +65,36 @@ class KillDuringSave(harness.GameTestCase):
         game.wait_for_first_frame(display)
         save = game.workdir / stress.SAVE_NAME
 
-        clicked = time.monotonic()
         click_without_waiting(game, display, stress.hud_button(display, "Save")).wait(10)
         game.wait_for_line("Saved the world!")
-        took = game.line_time("Saved the world!") - clicked
+        first = save.read_bytes()
+        clicked = time.monotonic()
+        click_without_waiting(game, display, stress.hud_button(display, "Save")).wait(10)
+        harness.wait_until("the second save", lambda: len(game.line_times("Saved the world!")) > 1,
+                           harness.START_TIMEOUT)
+        took = game.line_times("Saved the world!")[1] - clicked
         old = save.read_bytes()
         self.assertEqual(stress.SAVE_SIZE, len(old))
-        self.assertEqual((True, 1), check_save(save), "the first save loads, Dirt selected")
+        self.assertEqual(("save", 1), check_save(game.workdir),
+                         "the first save loads, Dirt selected")
 
         game.focus(display)
         game.press(display, "3")
         time.sleep(0.2)  # a tick or more: the selection is in the player record
         clicking = click_without_waiting(game, display, stress.hud_button(display, "Save"))
-        time.sleep(rng.uniform(0.0, took))
+        time.sleep(rng.uniform(0.0, 1.25 * took))  # a quarter of the kills after the save
         game.kill()
         clicking.wait(10)
 
+        backup = save.with_name(stress.SAVE_NAME + ".bak")
+        self.assertIn(backup.read_bytes(), (first, old), "the backup is a whole earlier save")
         left = save.read_bytes()
         if left == old:
+            self.assertEqual(("save", 1), check_save(game.workdir))
             return "old"
         self.assertEqual(stress.SAVE_SIZE, len(left), "a save file cut short")
-        self.assertEqual((True, STONE), check_save(save), "neither the old nor a new save")
+        self.assertEqual(("save", STONE), check_save(game.workdir),
+                         "neither the old nor a new save")
         return "new"
 
     def check_loads(self, workdir):

@@ -1,0 +1,83 @@
+/* The tests' fault injection, loaded with LD_PRELOAD: makes chosen system calls fail the way
+ * odd or failing disks make them fail, so that a test can show what the game does then.
+ * TELLURN_FAULT names the call and, after a colon, which of its calls fails (counted from 1);
+ * without a number every call fails:
+ *   link      hard links refused (EPERM), as on FAT or for another user's file
+ *   fsync:N   a flush fails (EIO)
+ *   rename:N  a rename fails (EACCES)
+ *   write:N   a write to a regular file fails with ENOSPC: the disk is full
+ * The variable is read at every call, and calls are counted only while it names them, so a
+ * forked child can set it for itself. Unset, every call goes through. */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+enum { FAULT_LINK, FAULT_FSYNC, FAULT_RENAME, FAULT_WRITE };
+
+struct Fault {
+    const char* call;
+    int error;
+    long calls;
+};
+
+static struct Fault faults[] = {
+    [FAULT_LINK] = {"link", EPERM, 0},
+    [FAULT_FSYNC] = {"fsync", EIO, 0},
+    [FAULT_RENAME] = {"rename", EACCES, 0},
+    [FAULT_WRITE] = {"write", ENOSPC, 0},
+};
+
+/* True, with errno set, when this call is one that TELLURN_FAULT makes fail. */
+static int failing(int which) {
+    struct Fault* fault = &faults[which];
+    const char* spec = getenv("TELLURN_FAULT");
+    const size_t length = strlen(fault->call);
+    if (spec == NULL || strncmp(spec, fault->call, length) != 0 ||
+        (spec[length] != '\0' && spec[length] != ':')) {
+        return 0;
+    }
+    const long nth = spec[length] == ':' ? atol(spec + length + 1) : 0;
+    fault->calls += 1;
+    if (nth != 0 && fault->calls != nth) {
+        return 0;
+    }
+    errno = fault->error;
+    return 1;
+}
+
+static void* real(const char* name) {
+    return dlsym(RTLD_NEXT, name);
+}
+
+int link(const char* from, const char* to) {
+    if (failing(FAULT_LINK)) {
+        return -1;
+    }
+    return ((int (*)(const char*, const char*))real("link"))(from, to);
+}
+
+int fsync(int file) {
+    if (failing(FAULT_FSYNC)) {
+        return -1;
+    }
+    return ((int (*)(int))real("fsync"))(file);
+}
+
+int rename(const char* from, const char* to) {
+    if (failing(FAULT_RENAME)) {
+        return -1;
+    }
+    return ((int (*)(const char*, const char*))real("rename"))(from, to);
+}
+
+ssize_t write(int file, const void* data, size_t size) {
+    struct stat status;
+    if (fstat(file, &status) == 0 && S_ISREG(status.st_mode) && failing(FAULT_WRITE)) {
+        return -1;
+    }
+    return ((ssize_t(*)(int, const void*, size_t))real("write"))(file, data, size);
+}

@@ -1,0 +1,59 @@
+// The save file's bytes: a 304-byte player header followed by every cell of the grid as a
+// 44-byte record, column by column, little-endian, field by field. Encoding, checking and
+// decoding work on byte buffers, the whole file or one header or record at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "actors/player.h"
+#include "world/block_types.h"
+#include "world/world_grid.h"
+
+/// Bytes of the player header at the start of the file.
+constexpr size_t SAVE_HEADER_SIZE = 304;
+/// Bytes of one cell record.
+constexpr size_t SAVE_RECORD_SIZE = 44;
+/// Bytes of the whole file: 15,206,704.
+constexpr size_t SAVE_FILE_SIZE = SAVE_HEADER_SIZE + SAVE_RECORD_SIZE * WORLD_CELLS;
+
+/// The bytes of a save file.
+using SaveBytes = std::vector<uint8_t>;
+
+/// Fills `bytes` with the file image of the world and the player. Padding and the bytes after a
+/// name's terminator are zero; a reference is 1 when set and 0 when empty.
+void encodeSave(const World& world, const Player& player, SaveBytes& bytes);
+
+/// Writes the player's 304-byte header at `header`, as encodeSave does.
+void encodeSaveHeader(const Player& player, uint8_t* header);
+
+/// Writes a cell's 44-byte record at `record`, as encodeSave does.
+void encodeSaveRecord(const Block& cell, uint8_t* record);
+
+/// True when `bytes` is a save this game can load and that it could have written itself: the
+/// exact length, a loadable header (validateSaveHeader) and cells that are copies of their type
+/// at their place (or at 0, 0). Otherwise says the first thing wrong in `problem`.
+bool validateSave(const SaveBytes& bytes, const BlockTypes& blockTypes, std::string& problem);
+
+/// True when a 304-byte header is one the game writes: counts not negative, a selection of 1 to
+/// 4, an impulse base of exactly (0, 0) (nothing in the game changes it), and the centre of the
+/// player's box inside the four walls (a box pressed into a wall sinks a few pixels into it).
+bool validateSaveHeader(const uint8_t* header, std::string& problem);
+
+/// True when a 44-byte record is a copy of its type placed at the cell with grid index `index`
+/// (column * WORLD_ROWS + row) or at (0, 0).
+bool validateSaveRecord(const uint8_t* record, int index, const BlockTypes& blockTypes,
+                        std::string& problem);
+
+/// Takes the game state of a validated header into the player: position, counts, jump flag,
+/// selection and impulse base. This run's display size, keys and load flags stay.
+void decodeSavedPlayer(const uint8_t* header, Player& player);
+
+/// The cell a validated record describes: a whole copy of its type's template (so its bitmap is
+/// this run's) at the record's place, with no segment references.
+Block decodeSavedRecord(const uint8_t* record, const BlockTypes& blockTypes);
+
+/// Stores every cell of a validated save into the grid, each cell whole (decodeSavedRecord).
+void decodeSavedCells(const SaveBytes& bytes, const BlockTypes& blockTypes, World& world);
