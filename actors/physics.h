@@ -3,6 +3,8 @@
 
 #include <chipmunk/chipmunk.h>
 
+#include "world/player_record.h"
+
 /// Downward pull in world pixels per second squared (y grows downwards).
 constexpr double WORLD_GRAVITY = 125.0;
 /// Solver iterations per step.
@@ -13,10 +15,6 @@ constexpr double TICK_SECONDS = 1.0 / 60.0;
 constexpr double ACTOR_MASS = 50.0;
 /// Moment of inertia of the actors' boxes: large but finite, so they turn only negligibly.
 constexpr double ACTOR_MOMENT = 4294967295.0;
-/// Width of the player's and each enemy's box.
-constexpr int ACTOR_WIDTH = 10;
-/// Height of the player's and each enemy's box.
-constexpr int ACTOR_HEIGHT = 20;
 
 /// Creates the space with its gravity (the iteration count is set with the player).
 cpSpace* createSpace();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/game.h"
+#include "core/save_game.h"
 #include "world/save_file.h"
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include "core/event_loop.h"
 #include "core/game.h"
+#include "core/save_game.h"
 #include "core/system.h"
 #include "world/save_file.h"
 #include "world/terrain.h"

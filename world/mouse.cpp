@@ -3,6 +3,7 @@
 #include <allegro5/allegro.h>
 
 #include "actors/view.h"
+#include "core/save_game.h"
 #include "presentation/hud_layout.h"
 #include "world/editing.h"
 #include "world/save_file.h"

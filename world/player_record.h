@@ -9,6 +9,11 @@
 
 struct ALLEGRO_BITMAP;
 
+/// Width of the player's box, and of each enemy's: the save's check and the physics share it.
+constexpr int ACTOR_WIDTH = 10;
+/// Height of the player's and each enemy's box.
+constexpr int ACTOR_HEIGHT = 20;
+
 /// Number of key flags: one per Allegro key code.
 constexpr int KEY_COUNT = ALLEGRO_KEY_MAX;
 /// Key flag that Left and A set.

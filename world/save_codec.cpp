@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "actors/physics.h"
 #include "world/editing.h"
+#include "world/player_record.h"
 #include "world/save_layout.h"
 
 namespace {

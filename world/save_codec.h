@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "actors/player.h"
 #include "world/block_types.h"
+#include "world/player_record.h"
 #include "world/world_grid.h"
 
 /// Bytes of the player header at the start of the file.

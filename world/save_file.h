@@ -1,14 +1,12 @@
-// The save file on disk: the one saved world, its backup, and the game's Save and Load. The
-// functions take the directory that holds the save, so that the game uses its working
-// directory and tests a directory of their own.
+// The save files on disk: the one saved world and its backup, written so that no crash or
+// failure loses both, and read without ever blocking. The only code of the game that calls
+// the operating system itself. The functions take the directory that holds the save, so that
+// the game uses its working directory and tests a directory of their own.
 #pragma once
 
-#include <chipmunk/chipmunk.h>
 #include <string>
 
 #include "world/save_codec.h"
-
-struct ALLEGRO_MUTEX;
 
 /// Name of the save file inside its directory.
 constexpr const char* SAVE_FILE_NAME = "TellurnSave.wld";
@@ -21,6 +19,19 @@ constexpr const char* SAVE_TEMPORARY_SUFFIX = ".tmp";
 constexpr const char* SAVE_DAMAGED_SUFFIX = ".damaged";
 /// The directory the game keeps its save in: the working directory.
 constexpr const char* GAME_SAVE_DIRECTORY = ".";
+
+/// The files of one save directory.
+struct SavePaths {
+    std::string save;
+    std::string backup;
+    /// Where a new save is written before it replaces the save.
+    std::string saveTemporary;
+    /// Where the previous save is copied before it replaces the backup.
+    std::string backupTemporary;
+};
+
+/// The paths of the save files in `directory`.
+SavePaths savePaths(const std::string& directory);
 
 /// What reading a save file found.
 enum SaveReadResult { SAVE_READ, SAVE_MISSING, SAVE_UNREADABLE };
@@ -40,19 +51,11 @@ bool writeSaveFile(const std::string& directory, const SaveBytes& bytes,
 /// SAVE_UNREADABLE, `problem` says why.
 SaveReadResult readSaveFile(const std::string& path, SaveBytes& bytes, std::string& problem);
 
-/// Saves the world and the player into `directory` and says on the console whether it worked.
-/// The bytes about to be written must pass the game's own check (validateSave): a state that
-/// fails it is a failed save that touches no file. It only reads state that only the calling
-/// (main) thread writes, so it takes no lock.
-bool saveWorld(const World& world, const Player& player, const BlockTypes& blockTypes,
-               const std::string& directory);
+/// Reads the file at `path` and checks it; false, with `problem` saying why, unless it is a
+/// save that loads.
+bool readGoodSave(const std::string& path, const BlockTypes& blockTypes, SaveBytes& bytes,
+                  std::string& problem);
 
-/// Loads the save in `directory`, or, when the save is missing or refused, its backup if that is
-/// a good save; a refused save is then renamed aside (SAVE_DAMAGED_SUFFIX) and one line says
-/// what was wrong, that the backup was loaded and where the refused file went. The whole file
-/// is read and checked first; then, holding `stateLock`, the grid and its segments are
-/// replaced, the player takes the game state and its body moves there at rest. When neither
-/// loads, `loadFailed` is set and nothing else changes. Says on the console what happened;
-/// returns true when a world was loaded.
-bool loadWorld(World& world, Player& player, const BlockTypes& blockTypes, cpSpace* space,
-               const std::string& directory, ALLEGRO_MUTEX* stateLock);
+/// Renames a refused save to the first free name after it (SAVE_DAMAGED_SUFFIX), so that no
+/// earlier one is overwritten and the next save cannot replace it. Says where it went.
+std::string setAsideRefusedSave(const std::string& save);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/save_game.h"
 #include "temp_directory.h"
 #include "test_game.h"
 #include "world/editing.h"

@@ -1,0 +1,100 @@
+#include "core/save_game.h"
+
+#include <allegro5/allegro.h>
+#include <cstdio>
+
+#include "actors/physics.h"
+#include "world/editing.h"
+#include "world/save_file.h"
+
+namespace {
+
+// When the save cannot be loaded, its backup stands in if it is a good save; the refused save
+// is set aside, and one line says what happened. False when the backup is no good either.
+bool loadBackupInstead(const SavePaths& paths, const BlockTypes& blockTypes, SaveReadResult found,
+                       const std::string& refused, SaveBytes& bytes) {
+    std::string problem; // a backup that fails too is not reported: the save's line says enough
+    if (!readGoodSave(paths.backup, blockTypes, bytes, problem)) {
+        return false;
+    }
+    if (found == SAVE_MISSING) {
+        std::printf("No save found; loaded the backup %s instead\n", paths.backup.c_str());
+    } else {
+        std::printf("Cannot load the save: %s; loaded the backup %s instead and %s\n",
+                    refused.c_str(), paths.backup.c_str(), setAsideRefusedSave(paths.save).c_str());
+    }
+    return true;
+}
+
+void placeBodyAtRest(Player& player) {
+    cpBodySetPosition(player.body,
+                      cpv(player.x + ACTOR_WIDTH / 2.0, player.y + ACTOR_HEIGHT / 2.0));
+    cpBodySetVelocity(player.body, cpvzero);
+}
+
+// Replaces the game by a validated save. The caller holds the state lock.
+void applySave(const SaveBytes& bytes, World& world, Player& player, const BlockTypes& blockTypes,
+               cpSpace* space) {
+    clearWorldSegments(world, space);
+    decodeSavedCells(bytes, blockTypes, world);
+    buildWorldSegments(world, space);
+    markAllCellsChanged(world);
+    decodeSavedPlayer(bytes.data(), player);
+    placeBodyAtRest(player);
+}
+
+// Reads and checks the save, or else the backup; says on the console what it found.
+bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, SaveBytes& bytes) {
+    const SavePaths paths = savePaths(directory);
+    std::string problem;
+    const SaveReadResult found = readSaveFile(paths.save, bytes, problem);
+    if (found == SAVE_READ && validateSave(bytes, blockTypes, problem)) {
+        return true;
+    }
+    if (loadBackupInstead(paths, blockTypes, found, problem, bytes)) {
+        return true;
+    }
+    if (found == SAVE_MISSING) {
+        std::printf("No save found\n");
+    } else {
+        std::printf("Cannot load the save: %s\n", problem.c_str());
+    }
+    return false;
+}
+
+} // namespace
+
+bool saveWorld(const World& world, const Player& player, const BlockTypes& blockTypes,
+               const std::string& directory) {
+    SaveBytes bytes;
+    encodeSave(world, player, bytes);
+    std::string problem;
+    // The game never writes a file that its own Load would refuse.
+    if (!validateSave(bytes, blockTypes, problem) ||
+        !writeSaveFile(directory, bytes, blockTypes, problem)) {
+        std::printf("Save failed: %s\n", problem.c_str());
+        return false;
+    }
+    if (!problem.empty()) {
+        std::printf("Saved, but %s\n", problem.c_str());
+    }
+    std::printf("Saved the world!\n");
+    return true;
+}
+
+bool loadWorld(World& world, Player& player, const BlockTypes& blockTypes, cpSpace* space,
+               const std::string& directory, ALLEGRO_MUTEX* stateLock) {
+    SaveBytes bytes;
+    const bool usable = readUsableSave(directory, blockTypes, bytes);
+    al_lock_mutex(stateLock);
+    if (usable) {
+        applySave(bytes, world, player, blockTypes, space);
+    } else {
+        player.loadFailed = 1;
+    }
+    al_unlock_mutex(stateLock);
+    if (usable) {
+        std::printf("Loaded the world!\n");
+    }
+    return usable;
+}
