@@ -2,6 +2,7 @@
 // Mining and placing, the keyboard, the HUD and the save check all read this one table.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "world/block.h"
@@ -19,6 +20,8 @@ struct BlockKind {
     const char* name;
     /// The player's stock of it.
     int32_t Player::*count;
+    /// Where the save's header keeps that stock.
+    size_t saveOffset;
 };
 
 /// Number of kinds the player can hold.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "world/block_kinds.h"
 #include "world/editing.h"
 #include "world/player_record.h"
 #include "world/save_layout.h"
@@ -34,10 +35,6 @@ const FloatField HEADER_FLOATS[] = {
     {HEADER_Y, &Player::y, true},
 };
 const Int32Field HEADER_INT32S[] = {
-    {HEADER_DIRT, &Player::dirtCount, true},
-    {HEADER_GRASS, &Player::grassCount, true},
-    {HEADER_STONE, &Player::stoneCount, true},
-    {HEADER_GOLD, &Player::goldCount, true},
     {HEADER_SELECTED, &Player::selectedBlock, true},
     {HEADER_SCREEN_WIDTH, &Player::screenWidth, false},
     {HEADER_SCREEN_HEIGHT, &Player::screenHeight, false},
@@ -63,11 +60,7 @@ struct RealRule {
 };
 
 const Int32Rule HEADER_INT32_RULES[] = {
-    {HEADER_DIRT, "the Dirt count", 0, INT32_MAX},
-    {HEADER_GRASS, "the Grass count", 0, INT32_MAX},
-    {HEADER_STONE, "the Stone count", 0, INT32_MAX},
-    {HEADER_GOLD, "the Gold count", 0, INT32_MAX},
-    {HEADER_SELECTED, "the selected block", 1, 4},
+    {HEADER_SELECTED, "the selected block", 1, BLOCK_KIND_COUNT},
 };
 
 // A box pressed into a wall sinks into it for a while: Chipmunk lets contacts overlap and
@@ -234,6 +227,9 @@ void encodeSaveHeader(const Player& player, uint8_t* header) {
     for (const Int32Field& field : HEADER_INT32S) {
         putI32(header + field.offset, player.*field.member);
     }
+    for (const BlockKind& kind : BLOCK_KINDS) {
+        putI32(header + kind.saveOffset, player.*kind.count);
+    }
     for (const FlagField& field : HEADER_FLAGS) {
         header[field.offset] = player.*field.member;
     }
@@ -268,6 +264,13 @@ void encodeSave(const World& world, const Player& player, SaveBytes& bytes) {
 }
 
 bool validateSaveHeader(const uint8_t* header, std::string& problem) {
+    for (const BlockKind& kind : BLOCK_KINDS) {
+        const int32_t count = getI32(header + kind.saveOffset);
+        if (count < 0) {
+            problem = describe("the %s count is %d, not 0 to %d", kind.name, count, INT32_MAX);
+            return false;
+        }
+    }
     for (const Int32Rule& rule : HEADER_INT32_RULES) {
         const int32_t value = getI32(header + rule.offset);
         if (value < rule.least || value > rule.most) {
@@ -330,6 +333,9 @@ void decodeSavedPlayer(const uint8_t* header, Player& player) {
         if (field.restored) {
             player.*field.member = getI32(header + field.offset);
         }
+    }
+    for (const BlockKind& kind : BLOCK_KINDS) {
+        player.*kind.count = getI32(header + kind.saveOffset);
     }
     for (const FlagField& field : HEADER_FLAGS) {
         if (field.restored) {
