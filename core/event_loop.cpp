@@ -42,8 +42,8 @@ void onKey(const ALLEGRO_EVENT& event, LoopContext&) {
 
 // The press takes the state lock itself: a save's file work runs without it.
 void onMouseDown(const ALLEGRO_EVENT& event, LoopContext& context) {
-    MouseTargets targets{context.world, context.blockTypes, player,
-                         space,         stateLock,          GAME_SAVE_DIRECTORY};
+    MouseTargets targets{context.world, context.blockTypes,  player,  space,
+                         stateLock,     GAME_SAVE_DIRECTORY, enemies, ENEMY_COUNT};
     handleMouseDown(event, targets);
 }
 

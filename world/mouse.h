@@ -6,6 +6,7 @@
 #include <chipmunk/chipmunk.h>
 #include <string>
 
+#include "actors/enemy.h"
 #include "actors/player.h"
 #include "world/block_types.h"
 #include "world/world_grid.h"
@@ -29,6 +30,10 @@ struct MouseTargets {
     ALLEGRO_MUTEX* stateLock;
     /// The directory of the save file.
     std::string saveDirectory;
+    /// The enemies, which a load must not leave inside rock; none when null.
+    Enemy* enemies = nullptr;
+    /// Number of records at enemies.
+    int enemyCount = 0;
 };
 
 /// Handles one ALLEGRO_EVENT_MOUSE_BUTTON_DOWN: a left press inside a HUD button saves or loads
