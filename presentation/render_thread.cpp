@@ -30,7 +30,11 @@ void snapshotActors(const Player& player, Enemy* const* enemies, FrameSnapshot& 
     snapshot.player = player;
     snapshot.view = computeView(player.x, player.y, player.screenWidth, player.screenHeight);
     for (int i = 0; i < ENEMY_COUNT; ++i) {
-        snapshot.enemies[i] = {enemies[i]->bitmap, enemies[i]->screenX, enemies[i]->screenY};
+        const Enemy& enemy = *enemies[i];
+        // Before its first step an enemy's x and y are its start data, not its box.
+        snapshot.enemies[i] = {enemy.stepped ? enemy.bitmap : nullptr,
+                               viewScreenX(snapshot.view, enemy.x),
+                               viewScreenY(snapshot.view, enemy.y)};
     }
 }
 
@@ -45,7 +49,7 @@ void drawFrameOverlay(const FrameSnapshot& snapshot, const BlockTypes& blockType
     drawHud(snapshot.player, blockTypes, font, buttonBitmap);
     for (const EnemySprite& enemy : snapshot.enemies) {
         if (enemy.bitmap != nullptr) {
-            al_draw_bitmap(enemy.bitmap, screenPixel(enemy.screenX), screenPixel(enemy.screenY), 0);
+            al_draw_bitmap(enemy.bitmap, enemy.screenX, enemy.screenY, 0);
         }
     }
     const Player& player = snapshot.player;

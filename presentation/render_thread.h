@@ -42,9 +42,12 @@ struct RenderThreadData {
 
 /// One enemy as the frame draws it.
 struct EnemySprite {
+    /// The enemy's image; null for an enemy that is not drawn (it has not made a step yet).
     ALLEGRO_BITMAP* bitmap;
-    float screenX;
-    float screenY;
+    /// Screen pixel of the box's left edge, by the frame's view.
+    int screenX;
+    /// Screen pixel of the box's top edge, by the frame's view.
+    int screenY;
 };
 
 /// Everything one frame draws, copied out of the shared records in one go. The cells that
@@ -54,12 +57,13 @@ struct FrameSnapshot {
     Player player;
     /// The view for that position.
     View view;
-    /// The enemies; a null bitmap is an enemy not yet spawned.
+    /// The enemies, placed by the frame's view.
     EnemySprite enemies[ENEMY_COUNT];
 };
 
-/// Copies the player, the view and the enemies' sprites out of the shared records. The caller
-/// holds the state lock.
+/// Copies the player and the view out of the shared records, and places each enemy that has made
+/// a step from its position by that same view, as the player and the cells are placed. The
+/// caller holds the state lock.
 void snapshotActors(const Player& player, Enemy* const* enemies, FrameSnapshot& snapshot);
 
 /// Copies what a frame draws out of the shared records and plans the chunks it shows, copying

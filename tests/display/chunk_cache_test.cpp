@@ -68,9 +68,11 @@ class ChunkCacheDrawing : public ::testing::Test {
         player.y = y;
         player.screenWidth = size.width;
         player.screenHeight = size.height;
+        const View view = computeView(x, y, size.width, size.height);
         for (int i = 0; i < ENEMY_COUNT; ++i) {
-            enemies[i].screenX = -5.5f + i * (size.width / 24.0f);
-            enemies[i].screenY = (i % 5) * (size.height / 4.0f) - 3.25f;
+            enemies[i].x = static_cast<float>(-5.5 + i * (size.width / 24.0) - view.offsetX);
+            enemies[i].y = static_cast<float>((i % 5) * (size.height / 4.0) - 3.25 - view.offsetY);
+            enemies[i].stepped = 1;
         }
     }
 

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "actors/enemy.h"
 #include "actors/lift.h"
 #include "actors/player.h"
+#include "presentation/render_thread.h"
 #include "test_world.h"
 
 namespace {
@@ -101,6 +105,33 @@ TEST_F(EnemyOnGround, ScreenPositionFollowsTheViewAtBothWorldEdges) {
     stepEnemy(enemy, player, *test.world);
     EXPECT_FLOAT_EQ(720.0f + 400.0f, enemy.screenX);
     EXPECT_FLOAT_EQ(450.0f + 190.0f, enemy.screenY);
+}
+
+TEST_F(EnemyOnGround, AFrameDrawsEnemiesByItsOwnViewAndNoneBeforeItsFirstStep) {
+    // Only compared, never drawn.
+    ALLEGRO_BITMAP* const image = reinterpret_cast<ALLEGRO_BITMAP*>(&enemy);
+    enemy.bitmap = image;
+    Enemy unspawned{};
+    Enemy* refs[ENEMY_COUNT];
+    std::fill(std::begin(refs), std::end(refs), &unspawned);
+    refs[0] = &enemy;
+    player.screenWidth = 1440;
+    player.screenHeight = 900;
+    player.x = 4000.5f;
+    player.y = 1000.0f;
+    FrameSnapshot snapshot{};
+    snapshotActors(player, refs, snapshot);
+    EXPECT_EQ(nullptr, snapshot.enemies[0].bitmap) << "spawned, but no step yet";
+    EXPECT_EQ(nullptr, snapshot.enemies[1].bitmap) << "not spawned";
+
+    stepEnemy(enemy, player, *test.world); // its box at (4400, 1190)
+    player.x = 4010.5f; // the next tick moved the player, and the enemy has not stepped again
+    player.y = 1003.0f;
+    snapshotActors(player, refs, snapshot);
+    EXPECT_EQ(image, snapshot.enemies[0].bitmap);
+    EXPECT_EQ(720 + 4400 - 4010, snapshot.enemies[0].screenX);
+    EXPECT_EQ(450 + 1190 - 1003, snapshot.enemies[0].screenY);
+    EXPECT_EQ(viewScreenX(snapshot.view, player.x), 720); // the player by the same view
 }
 
 TEST_F(EnemyOnGround, TheNearestFreePlaceIsAboveTheRockAndBelowOnlyWhenNoneIsAbove) {
