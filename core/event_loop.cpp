@@ -70,13 +70,19 @@ void dispatch(const ALLEGRO_EVENT& event, LoopContext& context) {
 
 } // namespace
 
-void runEventLoop(World& world, BlockTypes& blockTypes) {
+const char* runEventLoop(World& world, BlockTypes& blockTypes) {
     LoopContext context{world, blockTypes};
     ALLEGRO_EVENT event;
     al_wait_for_event(eventQueue, &event);
     while (event.type != ALLEGRO_EVENT_DISPLAY_CLOSE) {
         const ALLEGRO_EVENT copy = event; // handlers never see the loop's own record
         dispatch(copy, context);
+        // The timer's events come 60 times a second, so a failure is seen within a tick.
+        const char* failure = renderThreadData.failure.load(std::memory_order_acquire);
+        if (failure != nullptr) {
+            return failure;
+        }
         al_wait_for_event(eventQueue, &event);
     }
+    return nullptr;
 }

@@ -75,7 +75,10 @@ int main(int, char**) {
     createOrLoadWorld();
     startWorkers();
     al_start_timer(timer);
-    runEventLoop(world, blockTypes);
+    const char* failure = runEventLoop(world, blockTypes);
+    if (failure != nullptr) {
+        std::printf("%s", failure); // a game that cannot draw ends as a failed start does
+    }
     shutDown();
-    return 0;
+    return failure == nullptr ? 0 : 1;
 }

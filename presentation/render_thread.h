@@ -38,6 +38,9 @@ struct RenderThreadData {
     ALLEGRO_MUTEX* stateLock;
     /// Frames flipped so far; written by the render thread only, for measuring its pace.
     std::atomic<uint64_t> framesDrawn;
+    /// The console line saying why the renderer cannot draw, or null while it can. Set once by
+    /// the render thread, which then draws nothing more; main reads it and ends the game.
+    std::atomic<const char*> failure;
 };
 
 /// One enemy as the frame draws it.
@@ -67,8 +70,9 @@ struct FrameSnapshot {
 void snapshotActors(const Player& player, Enemy* const* enemies, FrameSnapshot& snapshot);
 
 /// Copies what a frame draws out of the shared records and plans the chunks it shows, copying
-/// the cells of those that changed. The caller holds the state lock.
-void takeFrameSnapshot(const World& world, const Player& player, Enemy* const* enemies,
+/// the cells of those that changed. The caller holds the state lock. Returns false when the
+/// cache has too few bitmaps for the view (see planChunks).
+bool takeFrameSnapshot(const World& world, const Player& player, Enemy* const* enemies,
                        ChunkCache& cache, FrameSnapshot& snapshot);
 
 /// Draws what lies over the grid (HUD, enemies, player) onto the current target.
