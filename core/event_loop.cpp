@@ -56,6 +56,7 @@ const EventHandler EVENT_HANDLERS[] = {
     {ALLEGRO_EVENT_MOUSE_BUTTON_DOWN, onMouseDown},
     {ALLEGRO_EVENT_KEY_DOWN, onKey},
     {ALLEGRO_EVENT_KEY_UP, onKey},
+    {ALLEGRO_EVENT_DISPLAY_SWITCH_OUT, onKey}, // the held keys' key-ups will never come
     {ALLEGRO_EVENT_TIMER, onTimer},
 };
 
