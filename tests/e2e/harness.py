@@ -44,6 +44,17 @@ CHIPMUNK_LINES = [
     "Compile with -DNDEBUG defined to disable debug mode and runtime assertion checks",
 ]
 
+# Each worker thread's first line, printed once as it starts, and its farewell.
+WORKER_LINES = ([("Render thread reporting in!", "Render thread, shutting down!")]
+                + [("Enemy Thread #%d reporting in!" % i, "Enemy thread #%d, shutting down!" % i)
+                   for i in range(25)])
+REPORT_LINES = [report for report, _ in WORKER_LINES]
+# The last lines of a game closed in order: main's, and the workers' farewells in the order in
+# which main stops them.
+SHUTDOWN_LINES = (["Stopping threads"] + ["Enemy thread #%d, shutting down!" % i for i in range(25)]
+                  + ["Stopping renderer", "Render thread, shutting down!",
+                     "Quitting, Thanks for playing!"])
+
 # The start menu: caption -> (left, top) of its 80 x 40 button, in drawing order.
 MENU_SIZE = (640, 240)
 MENU_BUTTON_SIZE = (80, 40)
@@ -298,9 +309,12 @@ def normalise_glyph(glyph):
 class Game:
     """One run of the game executable on a virtual screen, in its own working directory."""
 
-    def __init__(self, screen, workdir, fake_start=None, console_name="console.txt"):
+    def __init__(self, screen, workdir, fake_start=None, console_name="console.txt",
+                 preload=None):
         self.screen = screen
         self.env = screen.env()
+        if preload is not None:
+            self.env["LD_PRELOAD"] = str(preload)  # a fault library of the tests
         self.workdir = Path(workdir)
         self.fake_start = fake_start
         self.process = None
@@ -545,6 +559,24 @@ def world_for_seed(seed):
     return data
 
 
+def shutdown_problem(lines, before=()):
+    """What keeps a console from ending as a game closed in order does, or None. The workers
+    start while main goes on, so a worker's report-in line may come anywhere before its own
+    farewell, the shutdown lines included; the other lines end with `before` (what main says
+    just before it stops the threads) and SHUTDOWN_LINES, in order."""
+    expected = list(before) + SHUTDOWN_LINES
+    others = [line for line in lines if line not in REPORT_LINES]
+    if others[-len(expected):] != expected:
+        return "the last lines, report-ins aside, are not the shutdown lines in order: %s" % (
+            others[-len(expected):])
+    for report, farewell in WORKER_LINES:
+        if lines.count(report) != 1:
+            return "%r printed %d times" % (report, lines.count(report))
+        if lines.index(report) > lines.index(farewell):
+            return "%r after %r" % (report, farewell)
+    return None
+
+
 def block_at(ids, column, row):
     """The block id of a cell of a dumped world; NULL outside the grid."""
     if 0 <= column < WORLD_COLUMNS and 0 <= row < WORLD_ROWS:
@@ -635,19 +667,26 @@ class GameTestCase(unittest.TestCase):
         if shot is not None:
             shot.save_png(target / "last-shot.png")
 
-    def start_game(self, with_data=True, fake_start=None, workdir=None):
+    def start_game(self, with_data=True, fake_start=None, workdir=None, preload=None):
         """Starts the game in a new working directory (with a copy of data/ unless told
         otherwise), or in the working directory of an earlier game (to find its save file).
-        fake_start pins the clock the game starts with (seconds since 1970)."""
+        fake_start pins the clock the game starts with (seconds since 1970); preload is a
+        library that the game loads first (LD_PRELOAD)."""
         if workdir is None:
             workdir = tempfile.mkdtemp(prefix="tellurn-e2e-")
             self.workdirs.append(workdir)
             if with_data:
                 shutil.copytree(TOOLS.data, Path(workdir) / "data")
-        game = Game(self.screen, workdir, fake_start, "console-%d.txt" % len(self.games))
+        game = Game(self.screen, workdir, fake_start, "console-%d.txt" % len(self.games),
+                    preload)
         self.games.append(game)
         game.start()
         return game
+
+    def assert_closed_in_order(self, lines, before=()):
+        """Fails unless the console ends as a game closed in order does (shutdown_problem)."""
+        problem = shutdown_problem(lines, before)
+        self.assertIsNone(problem, problem)
 
     def shot(self, game, window):
         """A screenshot of the window, kept for the artifacts if the test fails."""

@@ -46,11 +46,7 @@ SETUP_LINES = [
     "Generating a New World",
     "Threads, report in team!",
 ]
-REPORT_LINES = {"Render thread reporting in!"} | {
-    "Enemy Thread #%d reporting in!" % i for i in range(25)}
-SHUTDOWN_LINES = (["Stopping threads"] + ["Enemy thread #%d, shutting down!" % i for i in range(25)]
-                  + ["Stopping renderer", "Render thread, shutting down!",
-                     "Quitting, Thanks for playing!"])
+REPORT_LINES = set(harness.REPORT_LINES)
 
 
 def is_dark(colour):
@@ -266,7 +262,7 @@ class FirstSession(harness.GameTestCase):
         reports = lines[setup_end:setup_end + len(REPORT_LINES)]
         self.assertEqual(REPORT_LINES, set(reports), "every worker reports in once")
         self.assertEqual(len(REPORT_LINES), len(reports))
-        self.assertEqual(SHUTDOWN_LINES, lines[setup_end + len(REPORT_LINES):])
+        self.assertEqual(harness.SHUTDOWN_LINES, lines[setup_end + len(REPORT_LINES):])
 
 
 if __name__ == "__main__":
