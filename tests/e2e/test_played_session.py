@@ -1,6 +1,7 @@
 """A played session and its save: dig two surface blocks beside the player, build one back as
-Grass, save; the file holds exactly the generated world with those edits and the counts. Then
-a second run loads it: the picture shows the edits and the player stands on the loaded ground."""
+Grass, try to build into the player's own cells, save; the file holds exactly the generated world
+with the first edits and the counts. Then a second run loads it: the picture shows the edits and
+the player stands on the loaded ground."""
 
 import struct
 import sys
@@ -90,6 +91,11 @@ class PlayedSession(harness.GameTestCase):
         self.last_shot = game.wait_for_picture(
             "the Grass block built back", display,
             lambda s: s.pixel(*cell_centre(REBUILT, SURFACE_ROW)) == GRASS, 5)
+        # Dirt into the player's upper cell (3, 119), Grass into its lower cell (2, 120), one of
+        # each in stock: nothing is built, as the save shows (counts and cells).
+        for key, pixel in (("1", (33, 455)), ("2", (27, 465))):
+            game.press(display, key)
+            game.click(display, *pixel, button=3)
 
     def check_save_file(self, path, expected_ids):
         data = path.read_bytes()
