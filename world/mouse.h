@@ -37,6 +37,7 @@ struct MouseTargets {
 };
 
 /// Handles one ALLEGRO_EVENT_MOUSE_BUTTON_DOWN: a left press inside a HUD button saves or loads
-/// and does nothing else; otherwise the press mines (left) or places (other buttons) in the
-/// cell drawn under the pointer. A pixel that shows no cell of the grid is ignored.
+/// (a loaded world then lifts the actors out of its rock) and does nothing else; otherwise the
+/// press mines (left) or places (other buttons) in the cell drawn under the pointer. A pixel
+/// that shows no cell of the grid is ignored.
 void handleMouseDown(ALLEGRO_EVENT event, MouseTargets& targets);
