@@ -497,6 +497,12 @@ class Game:
         run_tool(["xdotool", "mousemove", "--window", window.id,
                   str(window.width // 2), str(window.height // 2)], self.env)
 
+    def blur(self):
+        """Gives the keyboard focus to the root window: the game's window loses it, as when the
+        player clicks another window."""
+        root = run_tool(["xdotool", "search", "--maxdepth", "0", "--name", ""], self.env).split()
+        run_tool(["xdotool", "windowfocus", root[0]], self.env)
+
     def key_down(self, window, key):
         """Presses a key (an X keysym name such as Right, 3 or a) on the window."""
         run_tool(["xdotool", "keydown", "--window", window.id, key], self.env)

@@ -249,6 +249,18 @@ class FirstSession(harness.GameTestCase):
         self.last_shot = moved
         self.assertEqual(GRASS_ROW_TOP - 740, grass_top(moved),
                          "walked along the grass, neither fell nor rose")
+        # Right held while the window loses the keyboard: its key-up never comes, yet the
+        # player comes to a stop.
+        game.key_down(display, "Right")
+        game.blur()
+        places = []
+
+        def still(shot):
+            places.append(teal_left(shot))
+            return len(places) >= 2 and places[-1] == places[-2]
+
+        self.last_shot = game.wait_for_picture("the player standing still", display, still, 5)
+        game.key_up(display, "Right")
 
     # --- the console -----------------------------------------------------------------------
 
