@@ -87,4 +87,5 @@ void stepEnemy(Enemy& enemy, const Player& player, const World& world) {
     const View view = computeView(player.x, player.y, player.screenWidth, player.screenHeight);
     enemy.screenX = static_cast<float>(enemy.x + view.offsetX);
     enemy.screenY = static_cast<float>(enemy.y + view.offsetY);
+    enemy.stepped = 1;
 }

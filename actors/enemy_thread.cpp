@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "actors/lift.h"
 #include "core/worker.h"
 
 namespace {
@@ -19,6 +20,8 @@ void* enemyThreadProc(ALLEGRO_THREAD* thread, void* arg) {
     std::printf("Enemy Thread #%d reporting in!\n", args.index);
     al_lock_mutex(args.stateLock);
     spawnEnemy(*args.enemy, *args.player, args.space, args.bitmap);
+    // The enemy starts at the player's height, which in a loaded world may lie in rock here.
+    liftOutOfRock(args.space, args.enemy->body, *args.world);
     al_unlock_mutex(args.stateLock);
     runWorkerLoop(thread, args.mutex, args.cond, args, stepEnemyThread);
     std::printf("Enemy thread #%d, shutting down!\n", args.index);

@@ -42,8 +42,8 @@ void onKey(const ALLEGRO_EVENT& event, LoopContext&) {
 
 // The press takes the state lock itself: a save's file work runs without it.
 void onMouseDown(const ALLEGRO_EVENT& event, LoopContext& context) {
-    MouseTargets targets{context.world, context.blockTypes, player,
-                         space,         stateLock,          GAME_SAVE_DIRECTORY};
+    MouseTargets targets{context.world, context.blockTypes,  player,  space,
+                         stateLock,     GAME_SAVE_DIRECTORY, enemies, ENEMY_COUNT};
     handleMouseDown(event, targets);
 }
 
@@ -56,6 +56,7 @@ const EventHandler EVENT_HANDLERS[] = {
     {ALLEGRO_EVENT_MOUSE_BUTTON_DOWN, onMouseDown},
     {ALLEGRO_EVENT_KEY_DOWN, onKey},
     {ALLEGRO_EVENT_KEY_UP, onKey},
+    {ALLEGRO_EVENT_DISPLAY_SWITCH_OUT, onKey}, // the held keys' key-ups will never come
     {ALLEGRO_EVENT_TIMER, onTimer},
 };
 
@@ -70,13 +71,19 @@ void dispatch(const ALLEGRO_EVENT& event, LoopContext& context) {
 
 } // namespace
 
-void runEventLoop(World& world, BlockTypes& blockTypes) {
+const char* runEventLoop(World& world, BlockTypes& blockTypes) {
     LoopContext context{world, blockTypes};
     ALLEGRO_EVENT event;
     al_wait_for_event(eventQueue, &event);
     while (event.type != ALLEGRO_EVENT_DISPLAY_CLOSE) {
         const ALLEGRO_EVENT copy = event; // handlers never see the loop's own record
         dispatch(copy, context);
+        // The timer's events come 60 times a second, so a failure is seen within a tick.
+        const char* failure = renderThreadData.failure.load(std::memory_order_acquire);
+        if (failure != nullptr) {
+            return failure;
+        }
         al_wait_for_event(eventQueue, &event);
     }
+    return nullptr;
 }

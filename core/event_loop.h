@@ -4,5 +4,6 @@
 #include "world/block_types.h"
 #include "world/world_grid.h"
 
-/// Serves the event queue until the display is closed.
-void runEventLoop(World& world, BlockTypes& blockTypes);
+/// Serves the event queue until the display is closed or the render thread fails. Returns the
+/// render thread's failure line, or null after a close.
+const char* runEventLoop(World& world, BlockTypes& blockTypes);

@@ -3,6 +3,7 @@
 #include <allegro5/allegro.h>
 #include <cstdio>
 
+#include "actors/lift.h"
 #include "actors/physics.h"
 #include "core/enemy_threads.h"
 #include "core/event_loop.h"
@@ -27,7 +28,10 @@ void createOrLoadWorld() {
         return;
     }
     std::printf("Loading a saved world\n");
-    loadWorld(world, player, blockTypes, space, GAME_SAVE_DIRECTORY, stateLock);
+    if (loadWorld(world, player, blockTypes, space, GAME_SAVE_DIRECTORY, stateLock)) {
+        // The enemies spawn later and keep clear of rock themselves; the player is here now.
+        liftActorsOutOfRock(space, player, nullptr, 0, world);
+    }
     if (player.loadFailed) {
         std::printf("Error Loading, making a new world instead.\n");
         generateWorld(world, blockTypes, space);
@@ -71,7 +75,10 @@ int main(int, char**) {
     createOrLoadWorld();
     startWorkers();
     al_start_timer(timer);
-    runEventLoop(world, blockTypes);
+    const char* failure = runEventLoop(world, blockTypes);
+    if (failure != nullptr) {
+        std::printf("%s", failure); // a game that cannot draw ends as a failed start does
+    }
     shutDown();
-    return 0;
+    return failure == nullptr ? 0 : 1;
 }

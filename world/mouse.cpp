@@ -2,6 +2,7 @@
 
 #include <allegro5/allegro.h>
 
+#include "actors/lift.h"
 #include "presentation/hud_layout.h"
 #include "presentation/view.h"
 #include "world/editing.h"
@@ -13,9 +14,12 @@ void workHudButton(HudButton button, MouseTargets& targets) {
     if (button == HUD_SAVE_BUTTON) {
         // Only this (main) thread writes what a save reads, so the slow write holds no lock.
         saveWorld(targets.world, targets.player, targets.blockTypes, targets.saveDirectory);
-    } else {
-        loadWorld(targets.world, targets.player, targets.blockTypes, targets.space,
-                  targets.saveDirectory, targets.stateLock);
+    } else if (loadWorld(targets.world, targets.player, targets.blockTypes, targets.space,
+                         targets.saveDirectory, targets.stateLock)) {
+        al_lock_mutex(targets.stateLock);
+        liftActorsOutOfRock(targets.space, targets.player, targets.enemies, targets.enemyCount,
+                            targets.world);
+        al_unlock_mutex(targets.stateLock);
     }
 }
 

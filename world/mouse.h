@@ -6,6 +6,7 @@
 #include <chipmunk/chipmunk.h>
 #include <string>
 
+#include "actors/enemy.h"
 #include "actors/player.h"
 #include "world/block_types.h"
 #include "world/world_grid.h"
@@ -29,9 +30,14 @@ struct MouseTargets {
     ALLEGRO_MUTEX* stateLock;
     /// The directory of the save file.
     std::string saveDirectory;
+    /// The enemies, which a load must not leave inside rock; none when null.
+    Enemy* enemies = nullptr;
+    /// Number of records at enemies.
+    int enemyCount = 0;
 };
 
 /// Handles one ALLEGRO_EVENT_MOUSE_BUTTON_DOWN: a left press inside a HUD button saves or loads
-/// and does nothing else; otherwise the press mines (left) or places (other buttons) in the
-/// cell drawn under the pointer. A pixel that shows no cell of the grid is ignored.
+/// (a loaded world then lifts the actors out of its rock) and does nothing else; otherwise the
+/// press mines (left) or places (other buttons) in the cell drawn under the pointer. A pixel
+/// that shows no cell of the grid is ignored.
 void handleMouseDown(ALLEGRO_EVENT event, MouseTargets& targets);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "actors/enemy.h"
 #include "presentation/view.h"
 #include "temp_directory.h"
 #include "test_world.h"
@@ -99,6 +100,22 @@ TEST_F(MouseWorld, AButtonPressWorksTheButtonAndMinesNothingUnderIt) {
     EXPECT_EQ(dirt, player.dirtCount);
     std::string problem;
     EXPECT_TRUE(worldSegmentsConsistent(*test.world, test.space, problem)) << problem;
+}
+
+TEST_F(MouseWorld, LoadingAWorldOverEnemiesLiftsThemOutOfItsRock) {
+    Enemy enemies[2]{};
+    enemies[0].x = 3015.0f;
+    spawnEnemy(enemies[0], player, test.space, nullptr); // enemies[1] has not spawned yet
+    targets.enemies = enemies;
+    targets.enemyCount = 2;
+    const int w = player.screenWidth;
+    ASSERT_EQ("Saved the world!\n", press(w - 80, 10));
+    test.fillCells(300, 302, 119, 125, BLOCK_AIR);           // a pit dug after the save
+    cpBodySetPosition(enemies[0].body, cpv(3015.0, 1240.0)); // an enemy down in it
+    ASSERT_EQ("Loaded the world!\n", press(w - 20, 10));
+    EXPECT_EQ(cpv(3015.0, 1200.0), cpBodyGetPosition(enemies[0].body)); // on the grass again
+    EXPECT_EQ(1190.0f, enemies[0].y);
+    EXPECT_EQ(nullptr, enemies[1].body);
 }
 
 TEST_F(MouseWorld, ThePointerPicksTheCellDrawnUnderItInEveryViewCase) {
