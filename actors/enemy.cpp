@@ -61,4 +61,5 @@ void stepEnemy(Enemy& enemy, const Player& player, const World& world, const Vie
 
     enemy.screenX = static_cast<float>(enemy.x + view.offsetX);
     enemy.screenY = static_cast<float>(enemy.y + view.offsetY);
+    enemy.stepped = 1;
 }

@@ -17,9 +17,9 @@ struct Enemy {
     float x;
     /// Top edge of the enemy's box, world pixels (body y - 10 once its thread runs).
     float y;
-    /// Screen x at which the renderer draws the enemy.
+    /// Screen x of the enemy's box by the view of its last step.
     float screenX;
-    /// Screen y at which the renderer draws the enemy.
+    /// Screen y of the enemy's box by the view of its last step.
     float screenY;
     /// 1 when a hop may be applied.
     uint8_t canJump;
@@ -29,6 +29,8 @@ struct Enemy {
     cpShape* shape;
     /// The enemy's body.
     cpBody* body;
+    /// 1 once the enemy has made a step: x and y are then its box's corner, and it is drawn.
+    uint8_t stepped;
 };
 
 struct Player;

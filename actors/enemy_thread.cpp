@@ -2,11 +2,14 @@
 
 #include <cstdio>
 
+#include "actors/lift.h"
 #include "base/worker.h"
 
 void spawnThreadEnemy(EnemyThreadArgs& args) {
     al_lock_mutex(args.stateLock);
     spawnEnemy(*args.enemy, *args.player, args.space, args.bitmap);
+    // The enemy starts at the player's height, which in a loaded world may lie in rock here.
+    liftOutOfRock(args.space, args.enemy->body, *args.world);
     al_unlock_mutex(args.stateLock);
 }
 

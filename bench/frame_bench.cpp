@@ -70,10 +70,14 @@ bool openScene(FrameScene& scene, int width, int height, const char* fontPath) {
     player.y = VIEW_Y;
     player.screenWidth = width;
     player.screenHeight = height;
+    // The enemies in a row across the middle of the view, as if they had stepped there.
+    const View view = computeView(player.x, player.y, width, height);
     for (int i = 0; i < ENEMY_COUNT; ++i) {
-        scene.enemyRefs[i] = &scene.game.enemies[i];
-        scene.game.enemies[i].screenX = 100.0f + 50.0f * i;
-        scene.game.enemies[i].screenY = height / 2.0f;
+        Enemy& enemy = scene.game.enemies[i];
+        scene.enemyRefs[i] = &enemy;
+        enemy.x = static_cast<float>(100.0 + 50.0 * i - view.offsetX);
+        enemy.y = static_cast<float>(height / 2.0 - view.offsetY);
+        enemy.stepped = 1;
     }
     al_set_target_backbuffer(scene.display);
     return createChunkCache(scene.cache, scene.game.blockTypes, width, height);

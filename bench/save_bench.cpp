@@ -78,14 +78,8 @@ bool benchSaving(BenchTable& table, int repetitions) {
            medianMilliseconds(n, [&] { ok = plainRead(plainPath, bytes) && ok; }), "ms", n);
     {
         QuietStdout quiet;
-        const double save = medianMilliseconds(n, [&] {
-            ok = saveWorld(game->world, game->player, game->blockTypes, directory) && ok;
-        });
-        const double load = medianMilliseconds(n, [&] {
-            ok = loadWorld(game->world, game->player, game->blockTypes, game->space, directory,
-                           game->stateLock) &&
-                 ok;
-        });
+        const double save = medianMilliseconds(n, [&] { ok = saveWorld(*game, directory) && ok; });
+        const double load = medianMilliseconds(n, [&] { ok = loadWorld(*game, directory) && ok; });
         addRow(table, "saving the world (encode, check, write, back up, fsync, rename)", save, "ms",
                n);
         addRow(table, "loading the world (read, check, decode, segments)", load, "ms", n);

@@ -2,8 +2,9 @@
 
 #include <allegro5/allegro.h>
 
+#include "core/mouse_press.h"
+#include "core/save_game.h"
 #include "presentation/keyboard.h"
-#include "world/mouse.h"
 #include "world/save_file.h"
 
 namespace {
@@ -20,9 +21,7 @@ void onKey(const ALLEGRO_EVENT& event, Game& game) {
 
 // The press takes the state lock itself: a save's file work runs without it.
 void onMouseDown(const ALLEGRO_EVENT& event, Game& game) {
-    MouseTargets targets{game.world, game.blockTypes, game.player,
-                         game.space, game.stateLock,  GAME_SAVE_DIRECTORY};
-    handleMouseDown(event, targets);
+    handleMouseDown(event, game, GAME_SAVE_DIRECTORY);
 }
 
 struct EventHandler {
@@ -34,6 +33,7 @@ const EventHandler EVENT_HANDLERS[] = {
     {ALLEGRO_EVENT_MOUSE_BUTTON_DOWN, onMouseDown},
     {ALLEGRO_EVENT_KEY_DOWN, onKey},
     {ALLEGRO_EVENT_KEY_UP, onKey},
+    {ALLEGRO_EVENT_DISPLAY_SWITCH_OUT, onKey}, // the held keys' key-ups will never come
     {ALLEGRO_EVENT_TIMER, onTimer},
 };
 
@@ -48,12 +48,18 @@ void dispatch(const ALLEGRO_EVENT& event, Game& game) {
 
 } // namespace
 
-void runEventLoop(Game& game) {
+const char* runEventLoop(Game& game) {
     ALLEGRO_EVENT event;
     al_wait_for_event(game.eventQueue, &event);
     while (event.type != ALLEGRO_EVENT_DISPLAY_CLOSE) {
         const ALLEGRO_EVENT copy = event; // handlers never see the loop's own record
         dispatch(copy, game);
+        // The timer's events come 60 times a second, so a failure is seen within a tick.
+        const char* failure = game.render.failure.load(std::memory_order_acquire);
+        if (failure != nullptr) {
+            return failure;
+        }
         al_wait_for_event(game.eventQueue, &event);
     }
+    return nullptr;
 }

@@ -3,5 +3,6 @@
 
 #include "core/game.h"
 
-/// Serves the event queue until the display is closed.
-void runEventLoop(Game& game);
+/// Serves the event queue until the display is closed or the render thread fails. Returns the
+/// render thread's failure line, or null after a close.
+const char* runEventLoop(Game& game);

@@ -22,8 +22,7 @@ void createOrLoadWorld(Game& game) {
         return;
     }
     std::printf("Loading a saved world\n");
-    loadWorld(game.world, game.player, game.blockTypes, game.space, GAME_SAVE_DIRECTORY,
-              game.stateLock);
+    loadWorld(game, GAME_SAVE_DIRECTORY);
     if (game.player.loadFailed) {
         std::printf("Error Loading, making a new world instead.\n");
         generateWorld(game.world, game.blockTypes, game.space, game.random);
@@ -55,7 +54,10 @@ int main(int, char**) {
     std::printf("Threads, report in team!\n");
     startWorkers(game);
     al_start_timer(game.timer);
-    runEventLoop(game);
+    const char* failure = runEventLoop(game);
+    if (failure != nullptr) {
+        std::printf("%s", failure); // a game that cannot draw ends as a failed start does
+    }
     shutDown(game);
-    return 0;
+    return failure == nullptr ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include <allegro5/allegro.h>
 #include <cstdio>
 
+#include "actors/lift.h"
 #include "actors/physics.h"
 #include "world/editing.h"
 #include "world/save_file.h"
@@ -33,14 +34,14 @@ void placeBodyAtRest(Player& player) {
 }
 
 // Replaces the game by a validated save. The caller holds the state lock.
-void applySave(const SaveBytes& bytes, World& world, Player& player, const BlockTypes& blockTypes,
-               cpSpace* space) {
-    clearWorldSegments(world, space);
-    decodeSavedCells(bytes, blockTypes, world);
-    buildWorldSegments(world, space);
-    markAllCellsChanged(world);
-    decodeSavedPlayer(bytes.data(), player);
-    placeBodyAtRest(player);
+void applySave(const SaveBytes& bytes, Game& game) {
+    clearWorldSegments(game.world, game.space);
+    decodeSavedCells(bytes, game.blockTypes, game.world);
+    buildWorldSegments(game.world, game.space);
+    markAllCellsChanged(game.world);
+    decodeSavedPlayer(bytes.data(), game.player);
+    placeBodyAtRest(game.player);
+    liftActorsOutOfRock(game.space, game.player, game.enemies, ENEMY_COUNT, game.world);
 }
 
 // Reads and checks the save, or else the backup; says on the console what it found.
@@ -64,14 +65,13 @@ bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, 
 
 } // namespace
 
-bool saveWorld(const World& world, const Player& player, const BlockTypes& blockTypes,
-               const std::string& directory) {
+bool saveWorld(const Game& game, const std::string& directory) {
     SaveBytes bytes;
-    encodeSave(world, player, bytes);
+    encodeSave(game.world, game.player, bytes);
     std::string problem;
     // The game never writes a file that its own Load would refuse.
-    if (!validateSave(bytes, blockTypes, problem) ||
-        !writeSaveFile(directory, bytes, blockTypes, problem)) {
+    if (!validateSave(bytes, game.blockTypes, problem) ||
+        !writeSaveFile(directory, bytes, game.blockTypes, problem)) {
         std::printf("Save failed: %s\n", problem.c_str());
         return false;
     }
@@ -82,17 +82,16 @@ bool saveWorld(const World& world, const Player& player, const BlockTypes& block
     return true;
 }
 
-bool loadWorld(World& world, Player& player, const BlockTypes& blockTypes, cpSpace* space,
-               const std::string& directory, ALLEGRO_MUTEX* stateLock) {
+bool loadWorld(Game& game, const std::string& directory) {
     SaveBytes bytes;
-    const bool usable = readUsableSave(directory, blockTypes, bytes);
-    al_lock_mutex(stateLock);
+    const bool usable = readUsableSave(directory, game.blockTypes, bytes);
+    al_lock_mutex(game.stateLock);
     if (usable) {
-        applySave(bytes, world, player, blockTypes, space);
+        applySave(bytes, game);
     } else {
-        player.loadFailed = 1;
+        game.player.loadFailed = 1;
     }
-    al_unlock_mutex(stateLock);
+    al_unlock_mutex(game.stateLock);
     if (usable) {
         std::printf("Loaded the world!\n");
     }

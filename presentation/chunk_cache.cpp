@@ -27,7 +27,8 @@ CellRange chunksInView(const View& view, int width, int height) {
             cells.firstRow / CHUNK_CELLS, cells.lastRow / CHUNK_CELLS};
 }
 
-// A free slot, else the one longest out of view. Slots in view this frame are never taken.
+// A free slot, else the one longest out of view; -1 when every slot is in view this frame,
+// whose chunks are never taken.
 int takeSlot(ChunkCache& cache) {
     int oldest = -1;
     for (int i = 0; i < static_cast<int>(cache.slots.size()); ++i) {
@@ -40,9 +41,9 @@ int takeSlot(ChunkCache& cache) {
             oldest = i;
         }
     }
-    GAME_ASSERT(oldest >= 0, "more chunks in view than chunk bitmaps: size the cache from the "
-                             "display that the view is computed for");
-    cache.slotOfChunk[cache.slots[oldest].chunk] = -1;
+    if (oldest >= 0) {
+        cache.slotOfChunk[cache.slots[oldest].chunk] = -1;
+    }
     return oldest;
 }
 
@@ -105,12 +106,16 @@ void planCells(ChunkCache& cache, const World& world, int slot, int chunkColumn,
     noteBand(cache, cache.slots[slot], columns, rows);
 }
 
-void planChunk(ChunkCache& cache, const World& world, int chunkColumn, int chunkRow) {
+// Returns false when no slot is left for the chunk.
+bool planChunk(ChunkCache& cache, const World& world, int chunkColumn, int chunkRow) {
     const int chunk = chunkIndex(chunkColumn, chunkRow);
     const uint32_t version = world.chunkVersions[chunk];
     int slot = cache.slotOfChunk[chunk];
     if (slot < 0) {
         slot = takeSlot(cache);
+        if (slot < 0) {
+            return false;
+        }
         cache.slotOfChunk[chunk] = slot;
         cache.slots[slot].chunk = chunk;
         planCells(cache, world, slot, chunkColumn, chunkRow, true);
@@ -119,6 +124,7 @@ void planChunk(ChunkCache& cache, const World& world, int chunkColumn, int chunk
     }
     cache.slots[slot].version = version;
     cache.slots[slot].lastUsed = cache.frame;
+    return true;
 }
 
 bool chunkCurrent(const ChunkCache& cache, const World& world, int chunk) {
@@ -147,7 +153,7 @@ void prefetchOne(ChunkCache& cache, const World& world) {
         for (int row = firstRow; row <= lastRow; ++row) {
             if (!inRange(seen, column, row) &&
                 !chunkCurrent(cache, world, chunkIndex(column, row))) {
-                planChunk(cache, world, column, row);
+                planChunk(cache, world, column, row); // without a slot to spare it waits
                 return;
             }
         }
@@ -294,6 +300,17 @@ void drawBelowBands(const ChunkCache& cache, const View& view) {
     al_hold_bitmap_drawing(false); // the batch was made with the copying blender
 }
 
+// Frees every slot and drops the plan, so that each chunk is drawn again when it is next seen.
+void forgetChunks(ChunkCache& cache) {
+    for (ChunkSlot& slot : cache.slots) {
+        slot.chunk = -1;
+    }
+    std::fill(std::begin(cache.slotOfChunk), std::end(cache.slotOfChunk), -1);
+    cache.redraws.clear();
+    cache.redrawCells.clear();
+    cache.visible = {0, -1, 0, -1};
+}
+
 } // namespace
 
 bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width, int height) {
@@ -329,17 +346,21 @@ void destroyChunkCache(ChunkCache& cache) {
     std::fill(std::begin(cache.slotOfChunk), std::end(cache.slotOfChunk), -1);
 }
 
-void planChunks(ChunkCache& cache, const World& world, const View& view, int width, int height) {
+bool planChunks(ChunkCache& cache, const World& world, const View& view, int width, int height) {
     ++cache.frame;
     cache.redraws.clear();
     cache.redrawCells.clear();
     cache.visible = chunksInView(view, width, height);
     for (int column = cache.visible.firstColumn; column <= cache.visible.lastColumn; ++column) {
         for (int row = cache.visible.firstRow; row <= cache.visible.lastRow; ++row) {
-            planChunk(cache, world, column, row);
+            if (!planChunk(cache, world, column, row)) {
+                forgetChunks(cache); // some were planned as drawn, and now never will be
+                return false;
+            }
         }
     }
     prefetchOne(cache, world);
+    return true;
 }
 
 void redrawChunks(ChunkCache& cache) {

@@ -104,8 +104,9 @@ void destroyChunkCache(ChunkCache& cache);
 /// Picks the chunks the view shows and copies the bitmaps of the cells to draw again: every cell
 /// of a chunk new to its bitmap, the changed cells of a chunk whose version moved; notes the
 /// uniform band of each chunk so planned. Touches no bitmap; the caller holds the state lock so
-/// that no cell changes meanwhile.
-void planChunks(ChunkCache& cache, const World& world, const View& view, int width, int height);
+/// that no cell changes meanwhile. Returns false, with nothing to draw, when the view shows more
+/// chunks than the cache has bitmaps (a view larger than the one it was created for).
+bool planChunks(ChunkCache& cache, const World& world, const View& view, int width, int height);
 
 /// Draws the planned cells into their chunk bitmaps; restores the calling thread's target.
 void redrawChunks(ChunkCache& cache);

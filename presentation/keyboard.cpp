@@ -1,5 +1,6 @@
 #include "presentation/keyboard.h"
 
+#include <allegro5/allegro.h>
 #include <allegro5/keycodes.h>
 
 #include "world/block_kinds.h"
@@ -21,6 +22,12 @@ const HeldKeyBinding HELD_KEY_BINDINGS[] = {
 } // namespace
 
 void handleKeyEvent(ALLEGRO_EVENT event, Player& player) {
+    if (event.type == ALLEGRO_EVENT_DISPLAY_SWITCH_OUT) {
+        for (const HeldKeyBinding& binding : HELD_KEY_BINDINGS) {
+            player.keys[binding.flag] = 0;
+        }
+        return;
+    }
     const bool pressed = event.type == ALLEGRO_EVENT_KEY_DOWN;
     if (!pressed && event.type != ALLEGRO_EVENT_KEY_UP) {
         return;

@@ -7,6 +7,9 @@
 
 namespace {
 
+const char* const CACHE_NOT_CREATED = "Failed to create the renderer's chunk bitmaps!\n";
+const char* const CACHE_TOO_SMALL = "The renderer has too few chunk bitmaps for its view!\n";
+
 struct RenderContext {
     RenderThreadData* data;
     ChunkCache cache;
@@ -15,9 +18,17 @@ struct RenderContext {
 
 void renderOneFrame(RenderContext& context) {
     RenderThreadData& data = *context.data;
+    if (data.failure.load(std::memory_order_relaxed) != nullptr) {
+        return; // main is ending the game
+    }
     al_lock_mutex(data.stateLock);
-    takeFrameSnapshot(*data.world, *data.player, data.enemies, context.cache, context.snapshot);
+    const bool planned =
+        takeFrameSnapshot(*data.world, *data.player, data.enemies, context.cache, context.snapshot);
     al_unlock_mutex(data.stateLock);
+    if (!planned) {
+        data.failure.store(CACHE_TOO_SMALL, std::memory_order_release);
+        return;
+    }
 
     drawFrame(context.snapshot, context.cache, data.blockTypes, data.font, data.buttonBitmap);
     al_flip_display();
@@ -30,14 +41,18 @@ void snapshotActors(const Player& player, Enemy* const* enemies, FrameSnapshot& 
     snapshot.player = player;
     snapshot.view = computeView(player.x, player.y, player.screenWidth, player.screenHeight);
     for (int i = 0; i < ENEMY_COUNT; ++i) {
-        snapshot.enemies[i] = {enemies[i]->bitmap, enemies[i]->screenX, enemies[i]->screenY};
+        const Enemy& enemy = *enemies[i];
+        // Before its first step an enemy's x and y are its start data, not its box.
+        snapshot.enemies[i] = {enemy.stepped ? enemy.bitmap : nullptr,
+                               viewScreenX(snapshot.view, enemy.x),
+                               viewScreenY(snapshot.view, enemy.y)};
     }
 }
 
-void takeFrameSnapshot(const World& world, const Player& player, Enemy* const* enemies,
+bool takeFrameSnapshot(const World& world, const Player& player, Enemy* const* enemies,
                        ChunkCache& cache, FrameSnapshot& snapshot) {
     snapshotActors(player, enemies, snapshot);
-    planChunks(cache, world, snapshot.view, player.screenWidth, player.screenHeight);
+    return planChunks(cache, world, snapshot.view, player.screenWidth, player.screenHeight);
 }
 
 void drawFrameOverlay(const FrameSnapshot& snapshot, const BlockTypes& blockTypes,
@@ -45,7 +60,7 @@ void drawFrameOverlay(const FrameSnapshot& snapshot, const BlockTypes& blockType
     drawHud(snapshot.player, blockTypes, font, buttonBitmap);
     for (const EnemySprite& enemy : snapshot.enemies) {
         if (enemy.bitmap != nullptr) {
-            al_draw_bitmap(enemy.bitmap, screenPixel(enemy.screenX), screenPixel(enemy.screenY), 0);
+            al_draw_bitmap(enemy.bitmap, enemy.screenX, enemy.screenY, 0);
         }
     }
     const Player& player = snapshot.player;
@@ -68,10 +83,15 @@ void* renderThreadProc(ALLEGRO_THREAD* thread, void* arg) {
     al_set_target_backbuffer(data->display);
     std::printf("Render thread reporting in!\n");
     RenderContext context{data, {}, {}};
-    const bool cached =
-        createChunkCache(context.cache, data->blockTypes, al_get_display_width(data->display),
-                         al_get_display_height(data->display));
-    GAME_ASSERT(cached, "cannot create the chunk bitmaps: the display has no room for textures");
+    // The frames' view has the player's display size, which a full-screen display need not have.
+    al_lock_mutex(data->stateLock);
+    const int width = data->player->screenWidth;
+    const int height = data->player->screenHeight;
+    al_unlock_mutex(data->stateLock);
+    if (!createChunkCache(context.cache, data->blockTypes, width, height)) {
+        data->failure.store(CACHE_NOT_CREATED, std::memory_order_release);
+    }
+    // A renderer that failed still waits for the ticks, so that it stops in its turn.
     runWorkerLoop(thread, data->mutex, data->cond, context, renderOneFrame);
     destroyChunkCache(context.cache);
     al_set_target_bitmap(nullptr); // give the display's context back for shutdown

@@ -6,10 +6,10 @@
 #include <cstdint>
 
 #include "actors/enemy.h"
-#include "world/player_record.h"
 #include "actors/view.h"
 #include "presentation/chunk_cache.h"
 #include "world/block_types.h"
+#include "world/player_record.h"
 #include "world/world_grid.h"
 
 struct ALLEGRO_FONT;
@@ -38,13 +38,19 @@ struct RenderThreadData {
     ALLEGRO_MUTEX* stateLock;
     /// Frames flipped so far; written by the render thread only, for measuring its pace.
     std::atomic<uint64_t> framesDrawn;
+    /// The console line saying why the renderer cannot draw, or null while it can. Set once by
+    /// the render thread, which then draws nothing more; main reads it and ends the game.
+    std::atomic<const char*> failure;
 };
 
 /// One enemy as the frame draws it.
 struct EnemySprite {
+    /// The enemy's image; null for an enemy that is not drawn (it has not made a step yet).
     ALLEGRO_BITMAP* bitmap;
-    float screenX;
-    float screenY;
+    /// Screen pixel of the box's left edge, by the frame's view.
+    int screenX;
+    /// Screen pixel of the box's top edge, by the frame's view.
+    int screenY;
 };
 
 /// Everything one frame draws, copied out of the shared records in one go. The cells that
@@ -54,17 +60,19 @@ struct FrameSnapshot {
     Player player;
     /// The view for that position.
     View view;
-    /// The enemies; a null bitmap is an enemy not yet spawned.
+    /// The enemies, placed by the frame's view.
     EnemySprite enemies[ENEMY_COUNT];
 };
 
-/// Copies the player, the view and the enemies' sprites out of the shared records. The caller
-/// holds the state lock.
+/// Copies the player and the view out of the shared records, and places each enemy that has made
+/// a step from its position by that same view, as the player and the cells are placed. The
+/// caller holds the state lock.
 void snapshotActors(const Player& player, Enemy* const* enemies, FrameSnapshot& snapshot);
 
 /// Copies what a frame draws out of the shared records and plans the chunks it shows, copying
-/// the cells of those that changed. The caller holds the state lock.
-void takeFrameSnapshot(const World& world, const Player& player, Enemy* const* enemies,
+/// the cells of those that changed. The caller holds the state lock. Returns false when the
+/// cache has too few bitmaps for the view (see planChunks).
+bool takeFrameSnapshot(const World& world, const Player& player, Enemy* const* enemies,
                        ChunkCache& cache, FrameSnapshot& snapshot);
 
 /// Draws what lies over the grid (HUD, enemies, player) onto the current target.

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "world/block_kinds.h"
+#include "world/player_record.h"
 #include "world/segments.h"
 
 namespace {
@@ -168,6 +169,27 @@ void countOrphan(cpShape* shape, void* data) {
     }
 }
 
+// True when the box of a body that moves (the player's or an enemy's) overlaps the cell. The
+// space answers from each shape's box as of the last step; a box that only touches a face of
+// the cell, or rests in it by the physics' slop, does not count.
+bool actorInCell(cpSpace* space, int column, int row) {
+    const double left = column * BLOCK_SIZE;
+    const double top = row * BLOCK_SIZE;
+    const cpBB cell =
+        cpBBNew(left + OVERLAP_TOLERANCE, top + OVERLAP_TOLERANCE,
+                left + BLOCK_SIZE - OVERLAP_TOLERANCE, top + BLOCK_SIZE - OVERLAP_TOLERANCE);
+    bool found = false;
+    cpSpaceBBQuery(
+        space, cell, CP_SHAPE_FILTER_ALL,
+        [](cpShape* shape, void* data) {
+            if (cpBodyGetType(cpShapeGetBody(shape)) != CP_BODY_TYPE_STATIC) {
+                *static_cast<bool*>(data) = true;
+            }
+        },
+        &found);
+    return found;
+}
+
 } // namespace
 
 bool canEditCell(const World& world, const Player& player, int column, int row) {
@@ -208,7 +230,9 @@ bool mineCell(World& world, const BlockTypes& blockTypes, Player& player, cpSpac
 
 bool placeBlock(World& world, const BlockTypes& blockTypes, Player& player, cpSpace* space,
                 int column, int row) {
-    if (blockIsSolid(cellAt(world, column, row)) || !canEditCell(world, player, column, row)) {
+    // A block put into an actor would leave it inside rock, free to fall through the world.
+    if (blockIsSolid(cellAt(world, column, row)) || !canEditCell(world, player, column, row) ||
+        actorInCell(space, column, row)) {
         return false;
     }
     const BlockKind* kind = blockKindForSelection(player.selectedBlock);

@@ -6,8 +6,8 @@
 #include <chipmunk/chipmunk.h>
 #include <string>
 
-#include "world/player_record.h"
 #include "world/block_types.h"
+#include "world/player_record.h"
 #include "world/world_grid.h"
 
 /// How far the player reaches, in world pixels, from its top-left corner to a cell's.
@@ -24,8 +24,10 @@ bool mineCell(World& world, const BlockTypes& blockTypes, Player& player, cpSpac
               int column, int row);
 
 /// Places the selected kind from the player's stock into the passable cell when it can be
-/// edited, with segments on its faces toward passable neighbours. An editable passable cell
-/// gets its place (x, y) even when the stock is empty. Returns true when a block was placed.
+/// edited and no actor's box (the player's or an enemy's, as the space holds them) overlaps it,
+/// with segments on its faces toward passable neighbours. Such a cell gets its place (x, y)
+/// even when the stock is empty; a refused cell is left as it was. Returns true when a block
+/// was placed.
 bool placeBlock(World& world, const BlockTypes& blockTypes, Player& player, cpSpace* space,
                 int column, int row);
 

@@ -13,6 +13,9 @@ struct ALLEGRO_BITMAP;
 constexpr int ACTOR_WIDTH = 10;
 /// Height of the player's and each enemy's box.
 constexpr int ACTOR_HEIGHT = 20;
+/// How far a box may reach into a cell before it counts as overlapping it: a little more than
+/// the physics' collision slop (0.1 px), by which a box resting on the ground sinks into it.
+constexpr double OVERLAP_TOLERANCE = 0.25;
 
 /// Number of key flags: one per Allegro key code.
 constexpr int KEY_COUNT = ALLEGRO_KEY_MAX;

@@ -68,9 +68,11 @@ class ChunkCacheDrawing : public ::testing::Test {
         player.y = y;
         player.screenWidth = size.width;
         player.screenHeight = size.height;
+        const View view = computeView(x, y, size.width, size.height);
         for (int i = 0; i < ENEMY_COUNT; ++i) {
-            enemies[i].screenX = -5.5f + i * (size.width / 24.0f);
-            enemies[i].screenY = (i % 5) * (size.height / 4.0f) - 3.25f;
+            enemies[i].x = static_cast<float>(-5.5 + i * (size.width / 24.0) - view.offsetX);
+            enemies[i].y = static_cast<float>((i % 5) * (size.height / 4.0) - 3.25 - view.offsetY);
+            enemies[i].stepped = 1;
         }
     }
 
@@ -83,7 +85,7 @@ class ChunkCacheDrawing : public ::testing::Test {
     // The frame as the render thread draws it.
     void drawCached(ChunkCache& cache, ALLEGRO_BITMAP* target) {
         FrameSnapshot snapshot{};
-        takeFrameSnapshot(*game.world, player, enemyRefs, cache, snapshot);
+        EXPECT_TRUE(takeFrameSnapshot(*game.world, player, enemyRefs, cache, snapshot));
         al_set_target_bitmap(target);
         drawFrame(snapshot, cache, game.blockTypes, screen->font, screen->atlas.button);
     }
@@ -381,6 +383,21 @@ TEST_F(ChunkCacheDrawing, RepaintsBandsAfterEdits) {
         expectSameFrame(size, *targets.cache, targets.cached, targets.plain, x - 321.0f, y + 7.0f,
                         "moved along");
     }
+}
+
+// A cache made for a smaller view than the frame's has too few bitmaps: the frame is refused,
+// so that the renderer can end the game in order, and a view that fits is drawn again.
+TEST_F(ChunkCacheDrawing, RefusesAViewLargerThanTheCacheWasMadeFor) {
+    Targets small({320, 200}, game.blockTypes);
+    placePlayer({1680, 1050}, 3000.37f, 2400.71f);
+    FrameSnapshot snapshot{};
+    EXPECT_FALSE(takeFrameSnapshot(*game.world, player, enemyRefs, *small.cache, snapshot));
+    EXPECT_TRUE(small.cache->redraws.empty());
+    placePlayer({320, 200}, 3000.37f, 2400.71f);
+    drawCached(*small.cache, small.cached);
+    drawCellByCell(small.plain);
+    std::string first;
+    EXPECT_EQ(0L, differingPixels(small.cached, small.plain, first)) << first;
 }
 
 // A block image that is not one flat colour can be neither kept as one texel nor painted by a

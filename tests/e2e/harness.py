@@ -45,6 +45,17 @@ CHIPMUNK_LINES = [
     "Compile with -DNDEBUG defined to disable debug mode and runtime assertion checks",
 ]
 
+# Each worker thread's first line, printed once as it starts, and its farewell.
+WORKER_LINES = ([("Render thread reporting in!", "Render thread, shutting down!")]
+                + [("Enemy Thread #%d reporting in!" % i, "Enemy thread #%d, shutting down!" % i)
+                   for i in range(25)])
+REPORT_LINES = [report for report, _ in WORKER_LINES]
+# The last lines of a game closed in order: main's, and the workers' farewells in the order in
+# which main stops them.
+SHUTDOWN_LINES = (["Stopping threads"] + ["Enemy thread #%d, shutting down!" % i for i in range(25)]
+                  + ["Stopping renderer", "Render thread, shutting down!",
+                     "Quitting, Thanks for playing!"])
+
 # The start menu: caption -> (left, top) of its 80 x 40 button, in drawing order.
 MENU_SIZE = (640, 240)
 MENU_BUTTON_SIZE = (80, 40)
@@ -490,6 +501,12 @@ class Game:
         run_tool(["xdotool", "mousemove", "--window", window.id,
                   str(window.width // 2), str(window.height // 2)], self.env)
 
+    def blur(self):
+        """Gives the keyboard focus to the root window: the game's window loses it, as when the
+        player clicks another window."""
+        root = run_tool(["xdotool", "search", "--maxdepth", "0", "--name", ""], self.env).split()
+        run_tool(["xdotool", "windowfocus", root[0]], self.env)
+
     def key_down(self, window, key):
         """Presses a key (an X keysym name such as Right, 3 or a) on the window."""
         run_tool(["xdotool", "keydown", "--window", window.id, key], self.env)
@@ -550,6 +567,24 @@ def world_for_seed(seed):
     if len(data) != WORLD_COLUMNS * WORLD_ROWS:
         raise HarnessError("world dump has %d bytes" % len(data))
     return data
+
+
+def shutdown_problem(lines, before=()):
+    """What keeps a console from ending as a game closed in order does, or None. The workers
+    start while main goes on, so a worker's report-in line may come anywhere before its own
+    farewell, the shutdown lines included; the other lines end with `before` (what main says
+    just before it stops the threads) and SHUTDOWN_LINES, in order."""
+    expected = list(before) + SHUTDOWN_LINES
+    others = [line for line in lines if line not in REPORT_LINES]
+    if others[-len(expected):] != expected:
+        return "the last lines, report-ins aside, are not the shutdown lines in order: %s" % (
+            others[-len(expected):])
+    for report, farewell in WORKER_LINES:
+        if lines.count(report) != 1:
+            return "%r printed %d times" % (report, lines.count(report))
+        if lines.index(report) > lines.index(farewell):
+            return "%r after %r" % (report, farewell)
+    return None
 
 
 def block_at(ids, column, row):
@@ -662,6 +697,11 @@ class GameTestCase(unittest.TestCase):
         self.games.append(game)
         game.start()
         return game
+
+    def assert_closed_in_order(self, lines, before=()):
+        """Fails unless the console ends as a game closed in order does (shutdown_problem)."""
+        problem = shutdown_problem(lines, before)
+        self.assertIsNone(problem, problem)
 
     def shot(self, game, window):
         """A screenshot of the window, kept for the artifacts if the test fails."""

@@ -46,11 +46,7 @@ SETUP_LINES = [
     "Generating a New World",
     "Threads, report in team!",
 ]
-REPORT_LINES = {"Render thread reporting in!"} | {
-    "Enemy Thread #%d reporting in!" % i for i in range(25)}
-SHUTDOWN_LINES = (["Stopping threads"] + ["Enemy thread #%d, shutting down!" % i for i in range(25)]
-                  + ["Stopping renderer", "Render thread, shutting down!",
-                     "Quitting, Thanks for playing!"])
+REPORT_LINES = set(harness.REPORT_LINES)
 
 
 def is_dark(colour):
@@ -253,6 +249,18 @@ class FirstSession(harness.GameTestCase):
         self.last_shot = moved
         self.assertEqual(GRASS_ROW_TOP - 740, grass_top(moved),
                          "walked along the grass, neither fell nor rose")
+        # Right held while the window loses the keyboard: its key-up never comes, yet the
+        # player comes to a stop.
+        game.key_down(display, "Right")
+        game.blur()
+        places = []
+
+        def still(shot):
+            places.append(teal_left(shot))
+            return len(places) >= 2 and places[-1] == places[-2]
+
+        self.last_shot = game.wait_for_picture("the player standing still", display, still, 5)
+        game.key_up(display, "Right")
 
     # --- the console -----------------------------------------------------------------------
 
@@ -266,7 +274,7 @@ class FirstSession(harness.GameTestCase):
         reports = lines[setup_end:setup_end + len(REPORT_LINES)]
         self.assertEqual(REPORT_LINES, set(reports), "every worker reports in once")
         self.assertEqual(len(REPORT_LINES), len(reports))
-        self.assertEqual(SHUTDOWN_LINES, lines[setup_end + len(REPORT_LINES):])
+        self.assertEqual(harness.SHUTDOWN_LINES, lines[setup_end + len(REPORT_LINES):])
 
 
 if __name__ == "__main__":

@@ -1,9 +1,9 @@
 """A played session and its saves, on a disk that refuses hard links: save the new world twice,
-dig two surface blocks beside the player, build one back as Grass, save again; every save
-works, the file holds exactly the generated world with those edits and the counts, and the
-backup the world before them. A second run loads the save: the picture shows the edits and the
-player stands on the loaded ground. Then the save is damaged: a third run's Load says so, loads
-the backup and shows the world as it was before the edits."""
+dig two surface blocks beside the player, build one back as Grass, try to build into the
+player's own cells, save again; every save works, the file holds exactly the generated world with
+those edits and the counts, and the backup the world before them. A second run loads the save:
+the picture shows the edits and the player stands on the loaded ground. Then the save is damaged:
+a third run's Load says so, loads the backup and shows the world as it was before the edits."""
 
 import struct
 import sys
@@ -123,6 +123,11 @@ class PlayedSession(harness.GameTestCase):
         self.last_shot = game.wait_for_picture(
             "the Grass block built back", display,
             lambda s: s.pixel(*cell_centre(REBUILT, SURFACE_ROW)) == GRASS, 5)
+        # Dirt into the player's upper cell (3, 119), Grass into its lower cell (2, 120), one of
+        # each in stock: nothing is built, as the save shows (counts and cells).
+        for key, pixel in (("1", (33, 455)), ("2", (27, 465))):
+            game.press(display, key)
+            game.click(display, *pixel, button=3)
 
     def check_save_file(self, path, expected_ids, counts, dug):
         data = path.read_bytes()

@@ -1,5 +1,6 @@
-"""Ways the game ends before a world exists: the start menu's window closed, and no font to
-draw with. Both end with status 1 and say why on the console."""
+"""Ways the game ends when it cannot run: the start menu's window closed, no font to draw with,
+and a render thread that can make no bitmap. Each ends with status 1 and says why on the
+console."""
 
 import sys
 from pathlib import Path
@@ -10,6 +11,7 @@ from harness import CHIPMUNK_LINES  # noqa: E402
 
 BANNER = "Starting Tellurn 0.69! Please note that this is mainly a debug window."
 NO_FONT = "Unable to find font, you cocked something up... Quitting"
+NO_CHUNKS = "Failed to create the renderer's chunk bitmaps!"
 
 
 class StartFailures(harness.GameTestCase):
@@ -46,6 +48,12 @@ class StartFailures(harness.GameTestCase):
         self.assertGreaterEqual(delay, 1.9, "the console stays two seconds")
         self.assertLess(delay, 4.0)
         self.assertTrue(sizes <= {harness.MENU_SIZE}, "no window but the menu's: %s" % sizes)
+
+    def test_a_renderer_without_bitmaps_ends_the_game_in_order_with_status_1(self):
+        game = self.start_game(fault="thread-bitmaps")
+        game.click_menu(game.wait_for_menu(), "New World")
+        self.assertEqual(1, game.wait_exit())
+        self.assert_closed_in_order(game.lines(), before=[NO_CHUNKS])
 
 
 if __name__ == "__main__":

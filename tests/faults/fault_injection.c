@@ -1,11 +1,14 @@
-/* The tests' fault injection, loaded with LD_PRELOAD: makes chosen system calls fail the way
- * odd or failing disks make them fail, so that a test can show what the game does then.
+/* The tests' fault injection, loaded with LD_PRELOAD: makes chosen calls fail the way odd or
+ * failing disks and displays make them fail, so that a test can show what the game does then.
  * TELLURN_FAULT names the call and, after a colon, which of its calls fails (counted from 1);
  * without a number every call fails:
  *   link      hard links refused (EPERM), as on FAT or for another user's file
  *   fsync:N   a flush fails (EIO)
  *   rename:N  a rename fails (EACCES)
  *   write:N   a write to a regular file fails with ENOSPC: the disk is full
+ *   thread-bitmaps  al_create_bitmap fails off the main thread, as on a display with no room
+ *             left for textures: the render thread's chunk bitmaps are the only bitmaps the game
+ *             makes on another thread
  * The variable is read at every call, and calls are counted only while it names them, so a
  * forked child can set it for itself. Unset, every call goes through. */
 #define _GNU_SOURCE
@@ -16,7 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-enum { FAULT_LINK, FAULT_FSYNC, FAULT_RENAME, FAULT_WRITE };
+enum { FAULT_LINK, FAULT_FSYNC, FAULT_RENAME, FAULT_WRITE, FAULT_THREAD_BITMAPS };
 
 struct Fault {
     const char* call;
@@ -29,6 +32,7 @@ static struct Fault faults[] = {
     [FAULT_FSYNC] = {"fsync", EIO, 0},
     [FAULT_RENAME] = {"rename", EACCES, 0},
     [FAULT_WRITE] = {"write", ENOSPC, 0},
+    [FAULT_THREAD_BITMAPS] = {"thread-bitmaps", ENOMEM, 0},
 };
 
 /* True, with errno set, when this call is one that TELLURN_FAULT makes fail. */
@@ -80,4 +84,13 @@ ssize_t write(int file, const void* data, size_t size) {
         return -1;
     }
     return ((ssize_t(*)(int, const void*, size_t))real("write"))(file, data, size);
+}
+
+typedef struct ALLEGRO_BITMAP ALLEGRO_BITMAP;
+
+ALLEGRO_BITMAP* al_create_bitmap(int width, int height) {
+    if (gettid() != getpid() && failing(FAULT_THREAD_BITMAPS)) {
+        return NULL;
+    }
+    return ((ALLEGRO_BITMAP * (*)(int, int)) real("al_create_bitmap"))(width, height);
 }

@@ -11,9 +11,6 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "e2e"))
 import harness  # noqa: E402
 from harness import BLOCK_COLOURS, PLAYER_TEAL  # noqa: E402
 
-SHUTDOWN_LINES = (["Stopping threads"] + ["Enemy thread #%d, shutting down!" % i for i in range(25)]
-                  + ["Stopping renderer", "Render thread, shutting down!",
-                     "Quitting, Thanks for playing!"])
 # At 1440 x 900 a player standing on the grass (row 121) at x = 25 is drawn at (25, 450); the
 # grass cell (4, 121), within reach, is drawn at (40, 470).
 PLAYER_PIXEL = (30, 460)
@@ -60,7 +57,7 @@ class PlayedSession(harness.GameTestCase):
         game.close(display)
         self.assertEqual(0, game.wait_exit(60))
         lines = game.lines()
-        self.assertEqual(SHUTDOWN_LINES, lines[-len(SHUTDOWN_LINES):])
+        self.assert_closed_in_order(lines)
         new_reports = [r for r in sanitizer_reports() if r not in before]
         for report in new_reports:
             print("---- %s\n%s" % (report, Path(report).read_text(errors="replace")[:20000]))

@@ -18,12 +18,12 @@
 #include "actors/enemy.h"
 #include "actors/player.h"
 #include "actors/view.h"
+#include "core/mouse_press.h"
 #include "presentation/hud_layout.h"
 #include "presentation/keyboard.h"
 #include "temp_directory.h"
 #include "test_game.h"
 #include "world/editing.h"
-#include "world/mouse.h"
 #include "world/save_file.h"
 
 namespace {
@@ -92,8 +92,6 @@ struct Soak {
     Player& player = test.player;
     Enemy (&enemies)[ENEMY_COUNT] = test.enemies;
     TempDirectory directory;
-    MouseTargets targets{*test.world, test.blockTypes,     player,
-                         test.space,  test.game.stateLock, directory.path};
     std::mt19937 random{20261208};
     int walkKey = ALLEGRO_KEY_RIGHT;
     long mined = 0;
@@ -137,7 +135,8 @@ struct Soak {
             tapKey(ALLEGRO_KEY_1 + static_cast<int>(random() % 4));
         }
         const int before = cellAt(*test.world, column, row).id;
-        handleMouseDown(mouseEvent(mx, my, mining ? MINING_BUTTON : 2 + random() % 2), targets);
+        handleMouseDown(mouseEvent(mx, my, mining ? MINING_BUTTON : 2 + random() % 2), test.game,
+                        directory.path);
         if (cellAt(*test.world, column, row).id != before) {
             ++(mining ? mined : placed);
         }
@@ -156,7 +155,7 @@ struct Soak {
             if (place.button == button) {
                 const int mx = player.screenWidth - place.leftFromRight + 5;
                 testing::internal::CaptureStdout();
-                handleMouseDown(mouseEvent(mx, 5, MINING_BUTTON), targets);
+                handleMouseDown(mouseEvent(mx, 5, MINING_BUTTON), test.game, directory.path);
                 const std::string said = testing::internal::GetCapturedStdout();
                 ASSERT_EQ(button == HUD_SAVE_BUTTON ? "Saved the world!\n" : "Loaded the world!\n",
                           said);

@@ -58,7 +58,6 @@ struct SaveWorld : ::testing::Test {
     TestGame test;
     Player& player = test.player;
     TempDirectory directory;
-    ALLEGRO_MUTEX* stateLock = al_create_mutex();
 
     void SetUp() override {
         ALLEGRO_BITMAP* swatches[BLOCK_SWATCH_COUNT];
@@ -70,7 +69,6 @@ struct SaveWorld : ::testing::Test {
         player.bitmap = swatches[0];
         standAt(100.0f, 1190.0f);
     }
-    void TearDown() override { al_destroy_mutex(stateLock); }
 
     void standAt(float x, float y) {
         cpBodySetPosition(player.body, cpv(x + 5, y + 10));
@@ -81,12 +79,9 @@ struct SaveWorld : ::testing::Test {
         return mineCell(*test.world, test.blockTypes, player, test.space, column, row);
     }
 
-    bool save() { return saveWorld(*test.world, player, test.blockTypes, directory.path); }
+    bool save() { return saveWorld(test.game, directory.path); }
 
-    bool load() {
-        return loadWorld(*test.world, player, test.blockTypes, test.space, directory.path,
-                         stateLock);
-    }
+    bool load() { return loadWorld(test.game, directory.path); }
 
     std::string savedOutput(bool& saved) {
         testing::internal::CaptureStdout();

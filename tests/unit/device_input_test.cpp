@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "core/mouse_press.h"
 #include "presentation/hud_layout.h"
 #include "presentation/keyboard.h"
 #include "test_game.h"
 #include "world/editing.h"
-#include "world/mouse.h"
 
 namespace {
 
@@ -29,16 +29,13 @@ const int EXTREME_PIXELS[] = {INT_MIN, -100000, -1, 100000, INT_MAX};
 struct DeviceInput : ::testing::Test {
     TestGame test;
     Player& player = test.player;
-    ALLEGRO_MUTEX* stateLock = al_create_mutex();
     // No such directory: a stray press on Save or Load can write nowhere.
-    MouseTargets targets{*test.world, test.blockTypes, player,
-                         test.space,  stateLock,       "/nonexistent/tellurn-device-test"};
+    const std::string saveDirectory = "/nonexistent/tellurn-device-test";
 
     void SetUp() override {
         test.generate(777);
         player.dirtCount = player.grassCount = player.stoneCount = player.goldCount = 100000;
     }
-    void TearDown() override { al_destroy_mutex(stateLock); }
 
     long presses = 0;
 
@@ -49,7 +46,7 @@ struct DeviceInput : ::testing::Test {
         event.mouse.x = mx;
         event.mouse.y = my;
         event.mouse.button = button;
-        handleMouseDown(event, targets);
+        handleMouseDown(event, test.game, saveDirectory);
     }
 
     // A press on the world: the HUD buttons are left out, each of their presses would save

@@ -3,6 +3,7 @@
 #include <random>
 #include <string>
 
+#include "actors/enemy.h"
 #include "test_game.h"
 #include "world/editing.h"
 
@@ -21,6 +22,12 @@ struct EditingWorld : ::testing::Test {
     void standAt(float x, float y) {
         player.x = x;
         player.y = y;
+    }
+
+    // Moves a body so that the space sees its box with the top-left corner at (x, y).
+    void putBoxAt(cpBody* body, float x, float y) {
+        cpBodySetPosition(body, cpv(x + ACTOR_WIDTH / 2.0, y + ACTOR_HEIGHT / 2.0));
+        cpSpaceReindexShapesForBody(test.space, body);
     }
 
     Block& cell(int column, int row) { return cellAt(*test.world, column, row); }
@@ -157,6 +164,39 @@ TEST_F(EditingWorld, AnEmptyHandedClickOnlyNotesTheCellsPlace) {
     EXPECT_EQ(100.0f, cell(10, 121).x);
     EXPECT_EQ(1210.0f, cell(10, 121).y);
     EXPECT_EQ(0, player.dirtCount);
+    expectConsistent();
+}
+
+TEST_F(EditingWorld, NoBlockIsPlacedIntoAnActorsBox) {
+    putBoxAt(player.body, 100.0f, 1190.0f); // on the grass: cells (10, 119) and (10, 120)
+    Enemy enemy{};
+    enemy.x = 4400.0f;
+    spawnEnemy(enemy, player, test.space, nullptr);
+    putBoxAt(enemy.body, 120.1f, 1170.0f); // cells (12, 117) to (12, 118), 0.1 px into column 13
+    player.dirtCount = 10;
+    const struct {
+        const char* what;
+        int column, row;
+        bool placed;
+    } presses[] = {
+        {"the player's lower cell", 10, 120, false},
+        {"the player's upper cell", 10, 119, false},
+        {"an enemy's cell", 12, 118, false},
+        {"the cell the player's right face touches", 11, 120, true},
+        {"the cell on the player's head", 10, 118, true},
+        {"the cell an enemy reaches 0.1 px into", 13, 117, true},
+    };
+    for (const auto& press : presses) {
+        const int dirt = player.dirtCount;
+        const Block before = cell(press.column, press.row);
+        EXPECT_EQ(press.placed, place(press.column, press.row)) << press.what;
+        EXPECT_EQ(press.placed ? BLOCK_DIRT : before.id, cell(press.column, press.row).id)
+            << press.what;
+        EXPECT_EQ(dirt - (press.placed ? 1 : 0), player.dirtCount) << press.what;
+        if (!press.placed) {
+            EXPECT_EQ(before.x, cell(press.column, press.row).x) << press.what << ": untouched";
+        }
+    }
     expectConsistent();
 }
 

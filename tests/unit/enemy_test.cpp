@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "actors/enemy.h"
+#include "actors/lift.h"
 #include "actors/player.h"
+#include "presentation/render_thread.h"
 #include "test_game.h"
 
 namespace {
@@ -103,4 +108,91 @@ TEST_F(EnemyOnGround, ScreenPositionFollowsTheViewAtBothWorldEdges) {
     stepEnemy(enemy, player, *test.world, playerView());
     EXPECT_FLOAT_EQ(720.0f + 400.0f, enemy.screenX);
     EXPECT_FLOAT_EQ(450.0f + 190.0f, enemy.screenY);
+}
+
+TEST_F(EnemyOnGround, AFrameDrawsEnemiesByItsOwnViewAndNoneBeforeItsFirstStep) {
+    // Only compared, never drawn.
+    ALLEGRO_BITMAP* const image = reinterpret_cast<ALLEGRO_BITMAP*>(&enemy);
+    enemy.bitmap = image;
+    Enemy unspawned{};
+    Enemy* refs[ENEMY_COUNT];
+    std::fill(std::begin(refs), std::end(refs), &unspawned);
+    refs[0] = &enemy;
+    player.screenWidth = 1440;
+    player.screenHeight = 900;
+    player.x = 4000.5f;
+    player.y = 1000.0f;
+    FrameSnapshot snapshot{};
+    snapshotActors(player, refs, snapshot);
+    EXPECT_EQ(nullptr, snapshot.enemies[0].bitmap) << "spawned, but no step yet";
+    EXPECT_EQ(nullptr, snapshot.enemies[1].bitmap) << "not spawned";
+
+    stepEnemy(enemy, player, *test.world, playerView()); // its box at (4400, 1190)
+    player.x = 4010.5f; // the next tick moved the player, and the enemy has not stepped again
+    player.y = 1003.0f;
+    snapshotActors(player, refs, snapshot);
+    EXPECT_EQ(image, snapshot.enemies[0].bitmap);
+    EXPECT_EQ(720 + 4400 - 4010, snapshot.enemies[0].screenX);
+    EXPECT_EQ(450 + 1190 - 1003, snapshot.enemies[0].screenY);
+    EXPECT_EQ(viewScreenX(snapshot.view, player.x), 720); // the player by the same view
+}
+
+TEST_F(EnemyOnGround, TheNearestFreePlaceIsAboveTheRockAndBelowOnlyWhenNoneIsAbove) {
+    test.fillCells(400, 411, 0, 200, BLOCK_AIR);
+    test.fillCells(400, 405, 125, 200, BLOCK_STONE); // ground with its face at y 1250
+    test.fillCells(400, 405, 130, 132, BLOCK_AIR);   // a cave three rows high inside it
+    test.fillCells(406, 409, 120, 200, BLOCK_STONE); // a step up, its face at y 1200
+    test.fillCells(410, 410, 0, 200, BLOCK_STONE);   // rock up to the top of the world
+    test.fillCells(410, 410, 150, 151, BLOCK_AIR);   // with one pocket in it
+    const struct {
+        const char* what;
+        double left, top, expected;
+    } boxes[] = {
+        {"free in the air", 4010.0, 1200.0, 1200.0},
+        {"resting 0.1 px into the ground", 4010.0, 1230.1, 1230.1},
+        {"inside the ground", 4010.0, 1265.0, 1230.0},
+        {"below the cave", 4010.0, 1335.0, 1310.0},
+        {"straddling the step", 4055.0, 1300.0, 1180.0},
+        {"in rock up to the top", 4100.0, 100.0, 1500.0},
+    };
+    for (const auto& box : boxes) {
+        double top = -1.0;
+        ASSERT_TRUE(nearestFreeTop(*test.world, box.left, box.top, top)) << box.what;
+        EXPECT_DOUBLE_EQ(box.expected, top) << box.what;
+        EXPECT_TRUE(actorBoxFree(*test.world, box.left, top)) << box.what;
+    }
+}
+
+TEST_F(EnemyOnGround, ALoadedWorldLiftsActorsOutOfItsRock) {
+    Enemy enemies[3]{};
+    enemies[0] = enemy; // on the grass at (4400, 1190), in what the load makes stone
+    enemies[1].x = 4500.0f;
+    spawnEnemy(enemies[1], player, test.space, nullptr); // on the grass as well, clear of it
+    cpBodySetPosition(enemies[1].body, cpv(4505.0, 1200.0));
+    // enemies[2] has not spawned: it has no body yet.
+    cpBodySetPosition(player.body, cpv(30.0, 1150.0)); // its box over cells (2, 114) to (3, 115)
+    test.fillCells(440, 440, 100, 125, BLOCK_STONE);
+    test.fillCells(2, 3, 114, 116, BLOCK_DIRT);
+    cpBodySetVelocity(enemies[0].body, cpv(7.0, 20.0));
+
+    liftActorsOutOfRock(test.space, player, enemies, 3, *test.world);
+    EXPECT_EQ(cpv(4405.0, 990.0), cpBodyGetPosition(enemies[0].body)); // on the new stone
+    EXPECT_EQ(cpvzero, cpBodyGetVelocity(enemies[0].body));
+    EXPECT_EQ(4400.0f, enemies[0].x);
+    EXPECT_EQ(980.0f, enemies[0].y);
+    EXPECT_EQ(cpv(4505.0, 1200.0), cpBodyGetPosition(enemies[1].body));
+    EXPECT_EQ(nullptr, enemies[2].body);
+    EXPECT_EQ(cpv(30.0, 1130.0), cpBodyGetPosition(player.body)); // on the dirt
+    EXPECT_EQ(1120.0f, player.y);
+}
+
+TEST_F(EnemyOnGround, AnEnemySpawnedAtThePlayersDepthIsLiftedToTheSurface) {
+    // A loaded player deep under ground: the enemies start at its height, inside the rock.
+    Enemy deep{};
+    deep.x = 4406.0f;
+    player.y = 3000.0f;
+    spawnEnemy(deep, player, test.space, nullptr);
+    ASSERT_FALSE(actorBoxFree(*test.world, 4401.0, 2990.0));
+    EXPECT_TRUE(liftOutOfRock(test.space, deep.body, *test.world));
+    EXPECT_EQ(cpv(4406.0, 1200.0), cpBodyGetPosition(deep.body)); // on the grass of row 121
 }

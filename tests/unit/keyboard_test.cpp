@@ -67,3 +67,18 @@ TEST(Keyboard, OtherKeysAndEventTypesChangeNothing) {
     handleKeyEvent(keyEvent(ALLEGRO_EVENT_MOUSE_AXES, ALLEGRO_KEY_1), player);
     EXPECT_EQ(0, std::memcmp(&before, &player, sizeof player));
 }
+
+TEST(Keyboard, LosingTheKeyboardReleasesEveryHeldKeyAndKeepsTheSelection) {
+    Player player{};
+    for (int keycode :
+         {ALLEGRO_KEY_A, ALLEGRO_KEY_RIGHT, ALLEGRO_KEY_W, ALLEGRO_KEY_DOWN, ALLEGRO_KEY_3}) {
+        press(player, keycode);
+    }
+    handleKeyEvent(keyEvent(ALLEGRO_EVENT_DISPLAY_SWITCH_OUT, 0), player);
+    for (int flag : {keyLeft, keyRight, keyUp, keyDown}) {
+        EXPECT_EQ(0, player.keys[flag]) << "flag " << flag;
+    }
+    EXPECT_EQ(3, player.selectedBlock);
+    handleKeyEvent(keyEvent(ALLEGRO_EVENT_DISPLAY_SWITCH_IN, 0), player);
+    EXPECT_EQ(0, player.keys[keyLeft]) << "getting the keyboard back presses nothing";
+}

@@ -4,11 +4,12 @@
 #include <filesystem>
 #include <string>
 
+#include "actors/enemy.h"
 #include "actors/view.h"
+#include "core/mouse_press.h"
 #include "temp_directory.h"
 #include "test_game.h"
 #include "world/editing.h"
-#include "world/mouse.h"
 #include "world/save_file.h"
 
 namespace {
@@ -20,15 +21,11 @@ struct MouseWorld : ::testing::Test {
     TestGame test;
     Player& player = test.player;
     TempDirectory directory;
-    ALLEGRO_MUTEX* stateLock = al_create_mutex();
-    MouseTargets targets{*test.world, test.blockTypes, player,
-                         test.space,  stateLock,       directory.path};
 
     void SetUp() override {
         test.generate(31337);
         standAt(100.0f, 1190.0f);
     }
-    void TearDown() override { al_destroy_mutex(stateLock); }
 
     void standAt(float x, float y) {
         player.x = x;
@@ -45,7 +42,7 @@ struct MouseWorld : ::testing::Test {
         event.mouse.y = my;
         event.mouse.button = button;
         testing::internal::CaptureStdout();
-        handleMouseDown(event, targets);
+        handleMouseDown(event, test.game, directory.path);
         return testing::internal::GetCapturedStdout();
     }
 };
@@ -98,6 +95,20 @@ TEST_F(MouseWorld, AButtonPressWorksTheButtonAndMinesNothingUnderIt) {
     EXPECT_EQ(dirt, player.dirtCount);
     std::string problem;
     EXPECT_TRUE(worldSegmentsConsistent(*test.world, test.space, problem)) << problem;
+}
+
+TEST_F(MouseWorld, LoadingAWorldOverEnemiesLiftsThemOutOfItsRock) {
+    Enemy(&enemies)[ENEMY_COUNT] = test.enemies;
+    enemies[0].x = 3015.0f;
+    spawnEnemy(enemies[0], player, test.space, nullptr); // enemies[1] has not spawned yet
+    const int w = player.screenWidth;
+    ASSERT_EQ("Saved the world!\n", press(w - 80, 10));
+    test.fillCells(300, 302, 119, 125, BLOCK_AIR);           // a pit dug after the save
+    cpBodySetPosition(enemies[0].body, cpv(3015.0, 1240.0)); // an enemy down in it
+    ASSERT_EQ("Loaded the world!\n", press(w - 20, 10));
+    EXPECT_EQ(cpv(3015.0, 1200.0), cpBodyGetPosition(enemies[0].body)); // on the grass again
+    EXPECT_EQ(1190.0f, enemies[0].y);
+    EXPECT_EQ(nullptr, enemies[1].body);
 }
 
 TEST_F(MouseWorld, ThePointerPicksTheCellDrawnUnderItInEveryViewCase) {

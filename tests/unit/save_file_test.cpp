@@ -314,7 +314,7 @@ TEST_F(SaveWorld, ASaveIntoNoDirectoryFails) {
     for (const std::string& place : {directory.file("plain"), directory.file("missing")}) {
         bool saved = true;
         testing::internal::CaptureStdout();
-        saved = saveWorld(*test.world, player, test.blockTypes, place);
+        saved = saveWorld(test.game, place);
         const std::string said = testing::internal::GetCapturedStdout();
         EXPECT_FALSE(saved);
         EXPECT_EQ(0u, said.find("Save failed: cannot create " + place)) << said;

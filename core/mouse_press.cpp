@@ -1,0 +1,51 @@
+#include "core/mouse_press.h"
+
+#include <allegro5/allegro.h>
+
+#include "core/save_game.h"
+#include "presentation/hud_layout.h"
+#include "world/editing.h"
+
+namespace {
+
+void workHudButton(HudButton button, Game& game, const std::string& saveDirectory) {
+    if (button == HUD_SAVE_BUTTON) {
+        saveWorld(game, saveDirectory);
+    } else {
+        loadWorld(game, saveDirectory);
+    }
+}
+
+// Mines or places in the cell drawn under the pixel, through the renderer's own view.
+void editCellUnderPointer(int mx, int my, unsigned button, Game& game) {
+    Player& player = game.player;
+    const View view = computeView(player.x, player.y, player.screenWidth, player.screenHeight);
+    int column = 0;
+    int row = 0;
+    if (!cellUnderPixel(view, mx, my, column, row)) {
+        return;
+    }
+    if (button == MINING_BUTTON) {
+        mineCell(game.world, game.blockTypes, player, game.space, column, row);
+    } else {
+        placeBlock(game.world, game.blockTypes, player, game.space, column, row);
+    }
+}
+
+} // namespace
+
+void handleMouseDown(ALLEGRO_EVENT event, Game& game, const std::string& saveDirectory) {
+    const int mx = event.mouse.x;
+    const int my = event.mouse.y;
+    const unsigned button = event.mouse.button;
+    if (button == MINING_BUTTON) {
+        const HudButton hudButton = hudButtonAt(mx, my, game.player.screenWidth);
+        if (hudButton != HUD_NO_BUTTON) {
+            workHudButton(hudButton, game, saveDirectory);
+            return;
+        }
+    }
+    al_lock_mutex(game.stateLock);
+    editCellUnderPointer(mx, my, button, game);
+    al_unlock_mutex(game.stateLock);
+}
