@@ -73,6 +73,41 @@ void drawStartMenu(ALLEGRO_BITMAP* buttonBitmap, ALLEGRO_FONT* font) {
     al_flip_display();
 }
 
+// The menu's grey button image; the menu window stays the drawing target.
+ALLEGRO_BITMAP* createMenuButton(ALLEGRO_DISPLAY* display) {
+    ALLEGRO_BITMAP* buttonBitmap = al_create_bitmap(MENU_BUTTON_WIDTH, MENU_BUTTON_HEIGHT);
+    if (buttonBitmap == nullptr) {
+        std::printf("Failed to create the menu's buttons!\n");
+        std::exit(1);
+    }
+    al_set_target_bitmap(buttonBitmap);
+    al_clear_to_color(al_map_rgb(BUTTON_GREY[0], BUTTON_GREY[1], BUTTON_GREY[2]));
+    al_set_target_backbuffer(display);
+    return buttonBitmap;
+}
+
+// Serves the menu's events until New World or Load World is clicked; closing the window ends
+// the process with status 1.
+void waitForChoice(MenuChoice& choice, ALLEGRO_BITMAP* buttonBitmap, ALLEGRO_FONT* font,
+                   ALLEGRO_EVENT_QUEUE* eventQueue) {
+    ALLEGRO_EVENT event;
+    al_wait_for_event(eventQueue, &event);
+    while (event.type != ALLEGRO_EVENT_DISPLAY_CLOSE) {
+        if (event.type == ALLEGRO_EVENT_MOUSE_BUTTON_DOWN) {
+            applyMenuClick(choice, event.mouse.x, event.mouse.y);
+            if (choice.finished) {
+                return;
+            }
+        }
+        if (al_is_event_queue_empty(eventQueue)) {
+            drawStartMenu(buttonBitmap, font);
+        }
+        al_wait_for_event(eventQueue, &event);
+    }
+    std::printf("Quitting.\n");
+    std::exit(1);
+}
+
 } // namespace
 
 const MenuButton* menuButtonAt(int x, int y) {
@@ -111,36 +146,10 @@ void applyMenuClick(MenuChoice& choice, int x, int y) {
 
 void runStartMenu(Player& player, ALLEGRO_FONT* font, ALLEGRO_DISPLAY*& display,
                   ALLEGRO_EVENT_QUEUE* eventQueue) {
-    ALLEGRO_BITMAP* buttonBitmap = al_create_bitmap(MENU_BUTTON_WIDTH, MENU_BUTTON_HEIGHT);
-    if (buttonBitmap == nullptr) {
-        std::printf("Failed to create the menu's buttons!\n");
-        std::exit(1);
-    }
-    al_set_target_bitmap(buttonBitmap);
-    al_clear_to_color(al_map_rgb(BUTTON_GREY[0], BUTTON_GREY[1], BUTTON_GREY[2]));
-    al_set_target_backbuffer(display);
+    ALLEGRO_BITMAP* buttonBitmap = createMenuButton(display);
     drawStartMenu(buttonBitmap, font);
-
     MenuChoice choice{player.screenWidth, player.screenHeight, false, false, false};
-    ALLEGRO_EVENT event;
-    al_wait_for_event(eventQueue, &event);
-    while (event.type != ALLEGRO_EVENT_DISPLAY_CLOSE) {
-        if (event.type == ALLEGRO_EVENT_MOUSE_BUTTON_DOWN) {
-            applyMenuClick(choice, event.mouse.x, event.mouse.y);
-            if (choice.finished) {
-                break;
-            }
-        }
-        if (al_is_event_queue_empty(eventQueue)) {
-            drawStartMenu(buttonBitmap, font);
-        }
-        al_wait_for_event(eventQueue, &event);
-    }
-    if (!choice.finished) {
-        std::printf("Quitting.\n");
-        std::exit(1);
-    }
-
+    waitForChoice(choice, buttonBitmap, font, eventQueue);
     al_destroy_bitmap(buttonBitmap);
     al_destroy_display(display);
     display = openGameDisplay(choice);
