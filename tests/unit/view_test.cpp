@@ -11,26 +11,61 @@ struct DisplaySize {
 
 const DisplaySize SIZES[] = {{1280, 800}, {1440, 900}, {1680, 1050}, {1366, 767}};
 
+// One axis of the view: the display's extent along it, the world's, and the view's offset and
+// screen pixel along it.
+struct Axis {
+    bool horizontal;
+    int DisplaySize::*extent;
+    int worldExtent;
+    double View::*offset;
+    int (*screen)(const View&, double);
+};
+
+const Axis HORIZONTAL = {true, &DisplaySize::width, WORLD_WIDTH, &View::offsetX, viewScreenX};
+const Axis VERTICAL = {false, &DisplaySize::height, WORLD_HEIGHT, &View::offsetY, viewScreenY};
+
+// The view with the player at `place` along the axis and at 2000 along the other.
+View viewAt(const Axis& axis, const DisplaySize& size, float place) {
+    return axis.horizontal ? computeView(place, 2000.0f, size.width, size.height)
+                           : computeView(2000.0f, place, size.width, size.height);
+}
+
+// Places of the player along an axis: at the near edge, followed, and at the far edge.
+struct AxisPlaces {
+    float nearEdge;
+    float following;
+    double followingOffset;
+    float farEdge;
+};
+
+// The near edge shows the world's start (offset 0); a followed player stays in the middle; the
+// far edge puts the world's end at the display's end.
+void expectEdgesAndFollowing(const Axis& axis, const DisplaySize& size, const AxisPlaces& at) {
+    const int extent = size.*axis.extent;
+    const View near = viewAt(axis, size, at.nearEdge);
+    EXPECT_EQ(0.0, near.*axis.offset);
+    EXPECT_EQ(static_cast<int>(at.nearEdge), axis.screen(near, at.nearEdge));
+
+    const View following = viewAt(axis, size, at.following);
+    EXPECT_EQ(at.followingOffset, following.*axis.offset);
+    EXPECT_EQ(extent / 2, axis.screen(following, at.following));
+
+    const View far = viewAt(axis, size, at.farEdge);
+    EXPECT_EQ(extent - axis.worldExtent, far.*axis.offset);
+    EXPECT_EQ(extent - 10, axis.screen(far, axis.worldExtent - 10));
+}
+
 } // namespace
 
 TEST(View, LeftEdgeFollowingAndRightEdgeHorizontally) {
     for (const DisplaySize& size : SIZES) {
         const int hw = size.width / 2;
-        const View left = computeView(30.0f, 2000.0f, size.width, size.height);
-        EXPECT_EQ(0.0, left.offsetX); // the left edge
-        EXPECT_EQ(30, viewScreenX(left, 30.0));
-
-        const View following = computeView(hw + 100.5f, 2000.0f, size.width, size.height);
-        EXPECT_EQ(-100.0, following.offsetX);              // following
-        EXPECT_EQ(hw, viewScreenX(following, hw + 100.5)); // the player stays in the middle
-
         // The right-edge switch happens where the following view reaches the world's edge.
         const float atEdge = static_cast<float>(WORLD_WIDTH - hw);
+        expectEdgesAndFollowing(HORIZONTAL, size, {30.0f, hw + 100.5f, -100.0, atEdge + 0.5f});
         EXPECT_EQ(hw - atEdge, computeView(atEdge, 2000.0f, size.width, size.height).offsetX);
-        const View right = computeView(atEdge + 0.5f, 2000.0f, size.width, size.height);
-        EXPECT_EQ(size.width - WORLD_WIDTH, right.offsetX); // the right edge
-        EXPECT_EQ(size.width - 10, viewScreenX(right, WORLD_WIDTH - 10));
         if (size.width % 2 == 0) { // no jump of the picture at the switch
+            const View right = computeView(atEdge + 0.5f, 2000.0f, size.width, size.height);
             EXPECT_EQ(viewScreenX(computeView(atEdge, 2000.0f, size.width, size.height), 5760.0),
                       viewScreenX(right, 5760.0));
         }
@@ -40,17 +75,8 @@ TEST(View, LeftEdgeFollowingAndRightEdgeHorizontally) {
 TEST(View, TopEdgeFollowingAndBottomEdgeVertically) {
     for (const DisplaySize& size : SIZES) {
         const int hh = size.height / 2;
-        const View top = computeView(2000.0f, 100.0f, size.width, size.height);
-        EXPECT_EQ(0.0, top.offsetY); // the top edge
-        EXPECT_EQ(100, viewScreenY(top, 100.0));
-
-        const View following = computeView(2000.0f, 1190.0f, size.width, size.height);
-        EXPECT_EQ(hh - 1190.0, following.offsetY); // following
-        EXPECT_EQ(hh, viewScreenY(following, 1190.0));
-
-        const View bottom = computeView(2000.0f, WORLD_HEIGHT - hh + 1.0f, size.width, size.height);
-        EXPECT_EQ(size.height - WORLD_HEIGHT, bottom.offsetY); // the bottom edge
-        EXPECT_EQ(size.height - 10, viewScreenY(bottom, WORLD_HEIGHT - 10));
+        expectEdgesAndFollowing(VERTICAL, size,
+                                {100.0f, 1190.0f, hh - 1190.0, WORLD_HEIGHT - hh + 1.0f});
     }
 }
 
