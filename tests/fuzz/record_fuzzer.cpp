@@ -18,7 +18,15 @@ constexpr size_t INDEX_SIZE = 3;
 constexpr size_t ENTRY_SIZE = INDEX_SIZE + SAVE_RECORD_SIZE;
 constexpr size_t RECORDS_MOST = 8;
 
-BlockTypes* blockTypes = nullptr;
+// The block table, made once for the whole run.
+const BlockTypes& blockTypes() {
+    static const BlockTypes table = [] {
+        BlockTypes made{};
+        initBlockTypes(made);
+        return made;
+    }();
+    return table;
+}
 
 void checkHeader(const uint8_t* header) {
     std::string problem;
@@ -41,15 +49,15 @@ void checkRecord(const uint8_t* entry) {
         static_cast<int>((entry[0] | (entry[1] << 8) | (entry[2] << 16)) % WORLD_CELLS);
     const uint8_t* record = entry + INDEX_SIZE;
     std::string problem;
-    if (!validateSaveRecord(record, index, *blockTypes, problem)) {
+    if (!validateSaveRecord(record, index, blockTypes(), problem)) {
         fuzzExpect(!problem.empty(), "a record was refused without a message");
         return;
     }
-    const Block cell = decodeSavedRecord(record, *blockTypes);
-    fuzzCheckCell(cell, index / WORLD_ROWS, index % WORLD_ROWS, *blockTypes);
+    const Block cell = decodeSavedRecord(record, blockTypes());
+    fuzzCheckCell(cell, index / WORLD_ROWS, index % WORLD_ROWS, blockTypes());
     uint8_t again[SAVE_RECORD_SIZE];
     encodeSaveRecord(cell, again);
-    if (!validateSaveRecord(again, index, *blockTypes, problem)) {
+    if (!validateSaveRecord(again, index, blockTypes(), problem)) {
         fuzzFail("a saved record of a loaded cell is refused", problem);
     }
 }
@@ -57,8 +65,7 @@ void checkRecord(const uint8_t* entry) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    blockTypes = new BlockTypes{};
-    initBlockTypes(*blockTypes);
+    blockTypes();
     return 0;
 }
 
