@@ -33,31 +33,37 @@ std::vector<uint8_t> text(const char* name) {
 FuzzPatch& wholeCell(FuzzPatch& patch, int column, int row, const char* name, int id,
                      uint8_t passable, float x, float y) {
     return patch.cell(column, row, CELL_NAME, text(name))
-        .cell(column, row, CELL_ID, bytesOfI32(id))
+        .cell(column, row, CELL_ID, bytesOf<int32_t>(id))
         .cell(column, row, CELL_PASSABLE, {passable})
-        .cell(column, row, CELL_X, bytesOfF32(x))
-        .cell(column, row, CELL_Y, bytesOfF32(y));
+        .cell(column, row, CELL_X, bytesOf(x))
+        .cell(column, row, CELL_Y, bytesOf(y));
 }
 
-// The whole-file fuzzer's input for a broken save: a patch onto a real save, or the raw file
-// when the damage cuts more of it than a patch can.
-std::vector<uint8_t> fileSeed(const BrokenSave& broken, FuzzBase base, const FuzzBases& bases) {
+// The grid index of the cell whose record holds the file offset `at` (past the header).
+int cellIndexAt(size_t at) {
+    return static_cast<int>((at - SAVE_HEADER_SIZE) / SAVE_RECORD_SIZE);
+}
+
+// The whole-file fuzzer's input for a broken save of `base`, whose bytes are `file`: a patch
+// onto the real save, or the raw file when the damage cuts more of it than a patch can.
+std::vector<uint8_t> fileSeed(const BrokenSave& broken, FuzzBase base, const SaveBytes& file) {
+    if (broken.resize < -PATCH_RESIZE_MOST) {
+        std::vector<uint8_t> raw = {0}; // an even first byte: a raw file image follows
+        raw.insert(raw.end(), file.begin(), file.end());
+        return raw;
+    }
     FuzzPatch patch(base);
-    for (const SaveEdit& edit : broken.edits) {
-        if (edit.kind == SaveEdit::IN_HEADER) {
-            patch.header(edit.offset, edit.bytes);
-        } else if (edit.kind == SaveEdit::IN_CELL) {
-            patch.cell(edit.column, edit.row, edit.offset, edit.bytes);
-        } else if (edit.change >= -PATCH_RESIZE_MOST && edit.change <= PATCH_RESIZE_MOST) {
-            patch.resize(static_cast<int>(edit.change));
+    for (const auto& [at, value] : broken.writes) {
+        if (at < SAVE_HEADER_SIZE) {
+            patch.header(at, value);
         } else {
-            SaveBytes file = bases.saves[base];
-            applyBrokenSave(broken, file);
-            GAME_ASSERT(file.size() <= SAVE_HEADER_SIZE,
-                        "a broken save too long for a raw seed: make its cut a patch's");
-            file.insert(file.begin(), 0); // an even first byte: a raw file image follows
-            return file;
+            const int index = cellIndexAt(at);
+            patch.cell(index / WORLD_ROWS, index % WORLD_ROWS,
+                       (at - SAVE_HEADER_SIZE) % SAVE_RECORD_SIZE, value);
         }
+    }
+    if (broken.resize != 0) {
+        patch.resize(static_cast<int>(broken.resize));
     }
     return patch.bytes;
 }
@@ -75,27 +81,28 @@ std::vector<uint8_t> headerAndRecords(const SaveBytes& save, const std::vector<i
     return bytes;
 }
 
-void addSeeds(const FuzzBases& bases, std::vector<Seed>& files, std::vector<Seed>& records) {
+// Each broken save, on the two bases in turn: as a whole-file seed, checked to give exactly the
+// broken file, and, when its length is whole, as its header and changed records.
+void addBrokenSeeds(const FuzzBases& bases, std::vector<Seed>& files, std::vector<Seed>& records) {
     const std::vector<BrokenSave> table = brokenSaves();
     for (size_t i = 0; i < table.size(); ++i) {
         const BrokenSave& broken = table[i];
-        const auto base = static_cast<FuzzBase>(i % FUZZ_BASE_COUNT); // both bases get damaged
+        const auto base = static_cast<FuzzBase>(i % FUZZ_BASE_COUNT);
         SaveBytes save = bases.saves[base];
         applyBrokenSave(broken, save);
-        files.push_back({broken.name, fileSeed(broken, base, bases)});
+        files.push_back({broken.name, fileSeed(broken, base, save)});
         SaveBytes decoded;
         fuzzInputToFile(files.back().bytes.data(), files.back().bytes.size(), bases, decoded);
-        GAME_ASSERT(decoded == save, "a broken save's seed is another file: check fileSeed");
-        if (save.size() != SAVE_FILE_SIZE) {
-            continue; // the record fuzzer sees no file length
-        }
-        std::vector<int> cells;
-        for (const SaveEdit& edit : broken.edits) {
-            if (edit.kind == SaveEdit::IN_CELL) {
-                cells.push_back(edit.column * WORLD_ROWS + edit.row);
+        GAME_ASSERT(decoded == save, "a broken save's seed gives another file: check fileSeed");
+        if (broken.resize == 0) {
+            std::vector<int> cells;
+            for (const auto& write : broken.writes) {
+                if (write.first >= SAVE_HEADER_SIZE) {
+                    cells.push_back(cellIndexAt(write.first));
+                }
             }
+            records.push_back({broken.name, headerAndRecords(save, cells)});
         }
-        records.push_back({broken.name, headerAndRecords(save, cells)});
     }
 }
 
@@ -118,7 +125,7 @@ std::vector<Seed> realFileSeeds() {
         {"real-bottom-tunnel", tunnel.bytes},
         {"real-stone-at-the-right-edge", swapped.bytes},
         {"real-full-gold",
-         FuzzPatch(FUZZ_BASE_DUG_WORLD).header(HEADER_GOLD, bytesOfI32(INT32_MAX)).bytes},
+         FuzzPatch(FUZZ_BASE_DUG_WORLD).header(HEADER_GOLD, bytesOf<int32_t>(INT32_MAX)).bytes},
         {"raw-header-only", std::vector<uint8_t>(1 + SAVE_HEADER_SIZE, 0)},
         {"raw-text", {0, 'n', 'o', 't', ' ', 'a', ' ', 's', 'a', 'v', 'e', '\n'}},
     };
@@ -161,6 +168,6 @@ int main(int argc, char** argv) {
     makeFuzzBases(bases);
     std::vector<Seed> files = realFileSeeds();
     std::vector<Seed> records = realRecordSeeds(bases);
-    addSeeds(bases, files, records);
+    addBrokenSeeds(bases, files, records);
     return writeSeeds(argv[1], files) && writeSeeds(argv[2], records) ? 0 : 1;
 }

@@ -4,16 +4,29 @@
 
 #include <allegro5/allegro.h>
 
-#include "world/player_record.h"
+#include "presentation/keyboard.h"
 
-/// A keyboard event of `type` (key down, key up, ...) for `keycode`.
-ALLEGRO_EVENT keyEvent(ALLEGRO_EVENT_TYPE type, int keycode);
+inline ALLEGRO_EVENT keyEvent(ALLEGRO_EVENT_TYPE type, int keycode) {
+    ALLEGRO_EVENT event{};
+    event.type = type;
+    event.keyboard.keycode = keycode;
+    return event;
+}
 
 /// A mouse button press at the display pixel (x, y).
-ALLEGRO_EVENT mouseDownEvent(int x, int y, unsigned button);
+inline ALLEGRO_EVENT mouseDownEvent(int x, int y, unsigned button) {
+    ALLEGRO_EVENT event{};
+    event.type = ALLEGRO_EVENT_MOUSE_BUTTON_DOWN;
+    event.mouse.x = x;
+    event.mouse.y = y;
+    event.mouse.button = button;
+    return event;
+}
 
-/// Hands the player's key handler a key-down event.
-void pressKey(Player& player, int keycode);
+inline void pressKey(Player& player, int keycode) {
+    handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, keycode), player);
+}
 
-/// Hands the player's key handler a key-up event.
-void releaseKey(Player& player, int keycode);
+inline void releaseKey(Player& player, int keycode) {
+    handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_UP, keycode), player);
+}

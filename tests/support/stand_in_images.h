@@ -5,15 +5,31 @@
 
 #include <allegro5/allegro.h>
 
+#include "base/game_assert.h"
 #include "core/game.h"
-#include "world/block_types.h"
 
 /// The stand-in for block image `swatch` (0 to BLOCK_SWATCH_COUNT - 1).
-ALLEGRO_BITMAP* standInImage(int swatch);
+inline ALLEGRO_BITMAP* standInImage(int swatch) {
+    static char identities[BLOCK_SWATCH_COUNT]; // only their addresses matter
+    GAME_ASSERT(swatch >= 0 && swatch < BLOCK_SWATCH_COUNT, "no block image has this index");
+    return reinterpret_cast<ALLEGRO_BITMAP*>(&identities[swatch]);
+}
 
 /// Binds every block type's image to its stand-in.
-void bindStandInImages(BlockTypes& blockTypes);
+inline void bindStandInImages(BlockTypes& blockTypes) {
+    ALLEGRO_BITMAP* images[BLOCK_SWATCH_COUNT];
+    for (int i = 0; i < BLOCK_SWATCH_COUNT; ++i) {
+        images[i] = standInImage(i);
+    }
+    bindBlockBitmaps(blockTypes, images);
+}
 
 /// Gives a headless game stand-ins as its atlas and binds them as a game with a display binds
 /// its atlas: to the block table, every cell and the player (which shows image 0's stand-in).
-void bindStandInImages(Game& game);
+inline void bindStandInImages(Game& game) {
+    for (int i = 0; i < BLOCK_SWATCH_COUNT; ++i) {
+        game.atlas.blockSwatches[i] = standInImage(i);
+    }
+    game.atlas.player = standInImage(0);
+    bindAtlasImages(game);
+}

@@ -80,9 +80,8 @@ struct DeviceInput : PlayerInWorld {
     }
 
     void expectSound(const std::string& where) {
-        std::string problem;
-        EXPECT_TRUE(worldSegmentsConsistent(*test.world, test.space, problem))
-            << where << ": " << problem;
+        SCOPED_TRACE(where);
+        expectConsistent();
         EXPECT_GE(player.dirtCount, 0);
         EXPECT_GE(player.goldCount, 0);
     }

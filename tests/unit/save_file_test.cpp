@@ -159,7 +159,7 @@ TEST_F(SaveWorld, ALoadedWorldHasGroundUnderThePlayer) {
 TEST_F(SaveWorld, BrokenSavesAreRefusedAndAGoodBackupStandsIn) {
     const SaveBytes good = encoded();
     SaveBytes backup = good;
-    putBytes(backup, HEADER_SELECTED, bytesOfI32(3)); // Stone: the backup's world is told apart
+    putBytes(backup, HEADER_SELECTED, bytesOf<int32_t>(3)); // Stone: told apart from the save
     struct Refused {
         BrokenSave broken;
         mode_t kind; // of what is at the save's name: a broken save, or not a file at all
@@ -168,8 +168,8 @@ TEST_F(SaveWorld, BrokenSavesAreRefusedAndAGoodBackupStandsIn) {
     for (const BrokenSave& broken : brokenSaves()) {
         cases.push_back({broken, S_IFREG});
     }
-    cases.push_back({{"a FIFO, which must not block", {}, "is not a regular file"}, S_IFIFO});
-    cases.push_back({{"a directory", {}, "is not a regular file"}, S_IFDIR});
+    cases.push_back({{"a FIFO, which must not block", {}, 0, "is not a regular file"}, S_IFIFO});
+    cases.push_back({{"a directory", {}, 0, "is not a regular file"}, S_IFDIR});
     const std::string saveFile = directory.file(SAVE_FILE_NAME);
     const std::string backupFile = saveFile + SAVE_BACKUP_SUFFIX;
     int kept = 0;
@@ -236,7 +236,7 @@ TEST_F(SaveWorld, NoFileMeansNoSaveFoundUnlessThereIsABackup) {
     expectUnchanged(before);
 
     SaveBytes backup = encoded();
-    putBytes(backup, HEADER_SELECTED, bytesOfI32(4));
+    putBytes(backup, HEADER_SELECTED, bytesOf<int32_t>(4));
     directory.write(std::string(SAVE_FILE_NAME) + SAVE_BACKUP_SUFFIX, backup);
     EXPECT_EQ("No save found; loaded the backup " + directory.file("TellurnSave.wld.bak") +
                   " instead\nLoaded the world!\n",

@@ -11,48 +11,37 @@ struct DisplaySize {
 
 const DisplaySize SIZES[] = {{1280, 800}, {1440, 900}, {1680, 1050}, {1366, 767}};
 
-// One axis of the view: the display's extent along it, the world's, and the view's offset and
-// screen pixel along it.
-struct Axis {
-    bool horizontal;
-    int DisplaySize::*extent;
-    int worldExtent;
-    double View::*offset;
-    int (*screen)(const View&, double);
+// The view with the player at `place` along one axis (and at 2000 along the other): its
+// offset on that axis and the screen pixel there of the world point `world`.
+struct AlongAxis {
+    double offset;
+    int screen;
 };
 
-const Axis HORIZONTAL = {true, &DisplaySize::width, WORLD_WIDTH, &View::offsetX, viewScreenX};
-const Axis VERTICAL = {false, &DisplaySize::height, WORLD_HEIGHT, &View::offsetY, viewScreenY};
-
-// The view with the player at `place` along the axis and at 2000 along the other.
-View viewAt(const Axis& axis, const DisplaySize& size, float place) {
-    return axis.horizontal ? computeView(place, 2000.0f, size.width, size.height)
-                           : computeView(2000.0f, place, size.width, size.height);
+AlongAxis viewAlong(bool horizontal, const DisplaySize& size, float place, double world) {
+    if (horizontal) {
+        const View view = computeView(place, 2000.0f, size.width, size.height);
+        return {view.offsetX, viewScreenX(view, world)};
+    }
+    const View view = computeView(2000.0f, place, size.width, size.height);
+    return {view.offsetY, viewScreenY(view, world)};
 }
-
-// Places of the player along an axis: at the near edge, followed, and at the far edge.
-struct AxisPlaces {
-    float nearEdge;
-    float following;
-    double followingOffset;
-    float farEdge;
-};
 
 // The near edge shows the world's start (offset 0); a followed player stays in the middle; the
 // far edge puts the world's end at the display's end.
-void expectEdgesAndFollowing(const Axis& axis, const DisplaySize& size, const AxisPlaces& at) {
-    const int extent = size.*axis.extent;
-    const View near = viewAt(axis, size, at.nearEdge);
-    EXPECT_EQ(0.0, near.*axis.offset);
-    EXPECT_EQ(static_cast<int>(at.nearEdge), axis.screen(near, at.nearEdge));
-
-    const View following = viewAt(axis, size, at.following);
-    EXPECT_EQ(at.followingOffset, following.*axis.offset);
-    EXPECT_EQ(extent / 2, axis.screen(following, at.following));
-
-    const View far = viewAt(axis, size, at.farEdge);
-    EXPECT_EQ(extent - axis.worldExtent, far.*axis.offset);
-    EXPECT_EQ(extent - 10, axis.screen(far, axis.worldExtent - 10));
+void expectEdgesAndFollowing(bool horizontal, const DisplaySize& size, float nearEdge,
+                             float following, double followingOffset, float farEdge) {
+    const int extent = horizontal ? size.width : size.height;
+    const int worldExtent = horizontal ? WORLD_WIDTH : WORLD_HEIGHT;
+    const AlongAxis near = viewAlong(horizontal, size, nearEdge, nearEdge);
+    EXPECT_EQ(0.0, near.offset);
+    EXPECT_EQ(static_cast<int>(nearEdge), near.screen);
+    const AlongAxis followed = viewAlong(horizontal, size, following, following);
+    EXPECT_EQ(followingOffset, followed.offset);
+    EXPECT_EQ(extent / 2, followed.screen); // the player stays in the middle
+    const AlongAxis far = viewAlong(horizontal, size, farEdge, worldExtent - 10);
+    EXPECT_EQ(extent - worldExtent, far.offset);
+    EXPECT_EQ(extent - 10, far.screen);
 }
 
 } // namespace
@@ -62,7 +51,7 @@ TEST(View, LeftEdgeFollowingAndRightEdgeHorizontally) {
         const int hw = size.width / 2;
         // The right-edge switch happens where the following view reaches the world's edge.
         const float atEdge = static_cast<float>(WORLD_WIDTH - hw);
-        expectEdgesAndFollowing(HORIZONTAL, size, {30.0f, hw + 100.5f, -100.0, atEdge + 0.5f});
+        expectEdgesAndFollowing(true, size, 30.0f, hw + 100.5f, -100.0, atEdge + 0.5f);
         EXPECT_EQ(hw - atEdge, computeView(atEdge, 2000.0f, size.width, size.height).offsetX);
         if (size.width % 2 == 0) { // no jump of the picture at the switch
             const View right = computeView(atEdge + 0.5f, 2000.0f, size.width, size.height);
@@ -75,8 +64,8 @@ TEST(View, LeftEdgeFollowingAndRightEdgeHorizontally) {
 TEST(View, TopEdgeFollowingAndBottomEdgeVertically) {
     for (const DisplaySize& size : SIZES) {
         const int hh = size.height / 2;
-        expectEdgesAndFollowing(VERTICAL, size,
-                                {100.0f, 1190.0f, hh - 1190.0, WORLD_HEIGHT - hh + 1.0f});
+        expectEdgesAndFollowing(false, size, 100.0f, 1190.0f, hh - 1190.0,
+                                WORLD_HEIGHT - hh + 1.0f);
     }
 }
 
