@@ -37,6 +37,8 @@ void setFields(Player& player, const PlayerFields& fields) {
 
 } // namespace
 
+// The one test that reads the file at the format's own byte positions, written out by hand, so
+// that world/save_layout.h is checked against them; every other test goes through its names.
 TEST_F(SaveWorld, ANewWorldIsSavedFieldByField) {
     player.keys[keyLeft] = 1;
     ASSERT_TRUE(mine(10, 121)); // one Underground cell, whose name has no terminator
