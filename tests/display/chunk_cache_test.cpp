@@ -30,7 +30,11 @@ struct Screen {
     Atlas atlas{};
 };
 
-Screen* screen = nullptr;
+// The run's one screen, made by the suite's set-up.
+Screen& screen() {
+    static Screen made;
+    return made;
+}
 
 long differingPixels(ALLEGRO_BITMAP* a, ALLEGRO_BITMAP* b, std::string& first);
 
@@ -40,24 +44,23 @@ class ChunkCacheDrawing : public ::testing::Test {
         ASSERT_TRUE(al_init());
         ASSERT_TRUE(al_init_font_addon());
         ASSERT_TRUE(al_init_ttf_addon());
-        screen = new Screen;
-        screen->display = al_create_display(320, 200);
-        ASSERT_NE(nullptr, screen->display) << "no X display: run through run_under_xvfb.sh";
-        ASSERT_TRUE(createAtlas(screen->atlas));
-        screen->font = al_load_font(TELLURN_SOURCE_DIR "/data/arial.ttf", 12, 0);
-        ASSERT_NE(nullptr, screen->font);
+        screen().display = al_create_display(320, 200);
+        ASSERT_NE(nullptr, screen().display) << "no X display: run through run_under_xvfb.sh";
+        ASSERT_TRUE(createAtlas(screen().atlas));
+        screen().font = al_load_font(TELLURN_SOURCE_DIR "/data/arial.ttf", 12, 0);
+        ASSERT_NE(nullptr, screen().font);
     }
 
     void SetUp() override {
-        ASSERT_NE(nullptr, screen);
-        bindBlockBitmaps(game.blockTypes, screen->atlas.blockSwatches);
+        ASSERT_NE(nullptr, screen().font) << "the suite's set-up failed";
+        bindBlockBitmaps(game.blockTypes, screen().atlas.blockSwatches);
         game.generate(463457);
-        player.bitmap = screen->atlas.player;
+        player.bitmap = screen().atlas.player;
         player.dirtCount = 3;
         player.goldCount = 12;
         player.selectedBlock = 2;
         for (int i = 0; i < ENEMY_COUNT; ++i) {
-            enemies[i].bitmap = screen->atlas.enemy;
+            enemies[i].bitmap = screen().atlas.enemy;
             enemyRefs[i] = &enemies[i];
         }
     }
@@ -87,7 +90,7 @@ class ChunkCacheDrawing : public ::testing::Test {
         FrameSnapshot snapshot{};
         EXPECT_TRUE(takeFrameSnapshot(*game.world, player, enemyRefs, cache, snapshot));
         al_set_target_bitmap(target);
-        drawFrame(snapshot, cache, game.blockTypes, screen->font, screen->atlas.button);
+        drawFrame(snapshot, cache, game.blockTypes, screen().font, screen().atlas.button);
     }
 
     // The frame drawn the plain way: every visible cell on its own, then the same overlay.
@@ -106,7 +109,7 @@ class ChunkCacheDrawing : public ::testing::Test {
                                viewScreenY(snapshot.view, row * BLOCK_SIZE), 0);
             }
         }
-        drawFrameOverlay(snapshot, game.blockTypes, screen->font, screen->atlas.button);
+        drawFrameOverlay(snapshot, game.blockTypes, screen().font, screen().atlas.button);
         al_hold_bitmap_drawing(false);
     }
 

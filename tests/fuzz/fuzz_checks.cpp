@@ -13,7 +13,6 @@ namespace {
 constexpr int32_t RUN_WIDTH = 1366;
 constexpr int32_t RUN_HEIGHT = 768;
 constexpr int32_t RUN_LOAD_FAILED = 7;
-char runBitmap, runBody, runShape;
 
 bool placeOk(float value, int index) {
     return value == 0.0f || value == static_cast<float>(index * BLOCK_SIZE);
@@ -39,9 +38,10 @@ Player fuzzRunPlayer() {
     player.keys[keyLeft] = 1;
     player.loadRequested = 1;
     player.loadFailed = RUN_LOAD_FAILED;
-    player.bitmap = reinterpret_cast<ALLEGRO_BITMAP*>(&runBitmap);
-    player.body = reinterpret_cast<cpBody*>(&runBody);
-    player.shape = reinterpret_cast<cpShape*>(&runShape);
+    static char references[3]; // only their addresses matter
+    player.bitmap = reinterpret_cast<ALLEGRO_BITMAP*>(&references[0]);
+    player.body = reinterpret_cast<cpBody*>(&references[1]);
+    player.shape = reinterpret_cast<cpShape*>(&references[2]);
     return player;
 }
 

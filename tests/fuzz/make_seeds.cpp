@@ -1,19 +1,20 @@
-// Writes the save fuzzers' seed corpora: for the whole-file fuzzer, the two real saves as they
-// are and damaged ones, each with one fault a player's disk or a stray program could leave; for
-// the record fuzzer, the real saves' headers with a few of their records, and bad headers.
-#include <algorithm>
-#include <cmath>
+// Writes the save fuzzers' seed corpora: for the whole-file fuzzer, real saves as they are and
+// every broken save of the tests' table as a patch onto one of them; for the record fuzzer, the
+// real saves' headers with a few of their records, and the broken saves' headers and records.
 #include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <limits>
 #include <string>
 #include <vector>
 
+#include "base/game_assert.h"
+#include "broken_saves.h"
+#include "save_bytes.h"
 #include "save_fuzz_input.h"
-#include "world/save_layout.h"
 
 namespace {
+
+// The longest cut or extension one patch operation makes.
+constexpr long PATCH_RESIZE_MOST = 0xFFFF;
 
 struct Seed {
     const char* name;
@@ -32,15 +33,80 @@ std::vector<uint8_t> text(const char* name) {
 FuzzPatch& wholeCell(FuzzPatch& patch, int column, int row, const char* name, int id,
                      uint8_t passable, float x, float y) {
     return patch.cell(column, row, CELL_NAME, text(name))
-        .cell(column, row, CELL_ID, fuzzBytesOfI32(id))
+        .cell(column, row, CELL_ID, bytesOf<int32_t>(id))
         .cell(column, row, CELL_PASSABLE, {passable})
-        .cell(column, row, CELL_X, fuzzBytesOfF32(x))
-        .cell(column, row, CELL_Y, fuzzBytesOfF32(y));
+        .cell(column, row, CELL_X, bytesOf(x))
+        .cell(column, row, CELL_Y, bytesOf(y));
 }
 
-std::vector<Seed> seeds() {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float infinity = std::numeric_limits<float>::infinity();
+// The grid index of the cell whose record holds the file offset `at` (past the header).
+int cellIndexAt(size_t at) {
+    return static_cast<int>((at - SAVE_HEADER_SIZE) / SAVE_RECORD_SIZE);
+}
+
+// The whole-file fuzzer's input for a broken save of `base`, whose bytes are `file`: a patch
+// onto the real save, or the raw file when the damage cuts more of it than a patch can.
+std::vector<uint8_t> fileSeed(const BrokenSave& broken, FuzzBase base, const SaveBytes& file) {
+    if (broken.resize < -PATCH_RESIZE_MOST) {
+        std::vector<uint8_t> raw = {0}; // an even first byte: a raw file image follows
+        raw.insert(raw.end(), file.begin(), file.end());
+        return raw;
+    }
+    FuzzPatch patch(base);
+    for (const auto& [at, value] : broken.writes) {
+        if (at < SAVE_HEADER_SIZE) {
+            patch.header(at, value);
+        } else {
+            const int index = cellIndexAt(at);
+            patch.cell(index / WORLD_ROWS, index % WORLD_ROWS,
+                       (at - SAVE_HEADER_SIZE) % SAVE_RECORD_SIZE, value);
+        }
+    }
+    if (broken.resize != 0) {
+        patch.resize(static_cast<int>(broken.resize));
+    }
+    return patch.bytes;
+}
+
+// A record fuzzer input: a save's header, then the named cells' records with their indices.
+std::vector<uint8_t> headerAndRecords(const SaveBytes& save, const std::vector<int>& cells) {
+    std::vector<uint8_t> bytes(save.begin(), save.begin() + SAVE_HEADER_SIZE);
+    for (int index : cells) {
+        bytes.push_back(static_cast<uint8_t>(index));
+        bytes.push_back(static_cast<uint8_t>(index >> 8));
+        bytes.push_back(static_cast<uint8_t>(index >> 16));
+        const auto record = save.begin() + SAVE_HEADER_SIZE + SAVE_RECORD_SIZE * index;
+        bytes.insert(bytes.end(), record, record + SAVE_RECORD_SIZE);
+    }
+    return bytes;
+}
+
+// Each broken save, on the two bases in turn: as a whole-file seed, checked to give exactly the
+// broken file, and, when its length is whole, as its header and changed records.
+void addBrokenSeeds(const FuzzBases& bases, std::vector<Seed>& files, std::vector<Seed>& records) {
+    const std::vector<BrokenSave> table = brokenSaves();
+    for (size_t i = 0; i < table.size(); ++i) {
+        const BrokenSave& broken = table[i];
+        const auto base = static_cast<FuzzBase>(i % FUZZ_BASE_COUNT);
+        SaveBytes save = bases.saves[base];
+        applyBrokenSave(broken, save);
+        files.push_back({broken.name, fileSeed(broken, base, save)});
+        SaveBytes decoded;
+        fuzzInputToFile(files.back().bytes.data(), files.back().bytes.size(), bases, decoded);
+        GAME_ASSERT(decoded == save, "a broken save's seed gives another file: check fileSeed");
+        if (broken.resize == 0) {
+            std::vector<int> cells;
+            for (const auto& write : broken.writes) {
+                if (write.first >= SAVE_HEADER_SIZE) {
+                    cells.push_back(cellIndexAt(write.first));
+                }
+            }
+            records.push_back({broken.name, headerAndRecords(save, cells)});
+        }
+    }
+}
+
+std::vector<Seed> realFileSeeds() {
     FuzzPatch mined(FUZZ_BASE_NEW_WORLD);
     wholeCell(mined, 4, 121, "Undergro", BLOCK_UNDERGROUND, 1, 0, 0);
     FuzzPatch placed(FUZZ_BASE_DUG_WORLD);
@@ -58,72 +124,22 @@ std::vector<Seed> seeds() {
         {"real-placed-gold", placed.bytes},
         {"real-bottom-tunnel", tunnel.bytes},
         {"real-stone-at-the-right-edge", swapped.bytes},
-        {"bad-id-7", FuzzPatch(FUZZ_BASE_NEW_WORLD).cell(5, 200, CELL_ID, fuzzBytesOfI32(7)).bytes},
-        {"bad-id-negative",
-         FuzzPatch(FUZZ_BASE_DUG_WORLD).cell(719, 479, CELL_ID, fuzzBytesOfI32(-1)).bytes},
-        {"bad-name", FuzzPatch(FUZZ_BASE_NEW_WORLD).cell(0, 0, CELL_NAME, text("Rock")).bytes},
-        {"bad-passable", FuzzPatch(FUZZ_BASE_NEW_WORLD).cell(300, 250, CELL_PASSABLE, {1}).bytes},
-        {"misplaced-cell",
-         FuzzPatch(FUZZ_BASE_NEW_WORLD).cell(2, 3, CELL_X, fuzzBytesOfF32(30)).bytes},
-        {"nan-cell-y",
-         FuzzPatch(FUZZ_BASE_DUG_WORLD).cell(9, 9, CELL_Y, fuzzBytesOfF32(nan)).bytes},
-        {"nan-player-x",
-         FuzzPatch(FUZZ_BASE_NEW_WORLD).header(HEADER_X, fuzzBytesOfF32(nan)).bytes},
-        {"infinite-player-y",
-         FuzzPatch(FUZZ_BASE_NEW_WORLD).header(HEADER_Y, fuzzBytesOfF32(infinity)).bytes},
-        {"player-far-outside",
-         FuzzPatch(FUZZ_BASE_DUG_WORLD).header(HEADER_X, fuzzBytesOfF32(7211)).bytes},
-        {"negative-dirt",
-         FuzzPatch(FUZZ_BASE_NEW_WORLD).header(HEADER_DIRT, fuzzBytesOfI32(-5)).bytes},
-        {"full-gold",
-         FuzzPatch(FUZZ_BASE_DUG_WORLD).header(HEADER_GOLD, fuzzBytesOfI32(INT32_MAX)).bytes},
-        {"selected-0",
-         FuzzPatch(FUZZ_BASE_NEW_WORLD).header(HEADER_SELECTED, fuzzBytesOfI32(0)).bytes},
-        {"selected-5",
-         FuzzPatch(FUZZ_BASE_DUG_WORLD).header(HEADER_SELECTED, fuzzBytesOfI32(5)).bytes},
-        {"nan-impulse", FuzzPatch(FUZZ_BASE_NEW_WORLD)
-                            .header(HEADER_IMPULSE_Y, {0, 0, 0, 0, 0, 0, 0xf8, 0x7f})
-                            .bytes},
-        {"one-byte-short", FuzzPatch(FUZZ_BASE_NEW_WORLD).resize(-1).bytes},
-        {"cut-inside-a-record", FuzzPatch(FUZZ_BASE_DUG_WORLD).resize(-4422).bytes},
-        {"one-byte-long", FuzzPatch(FUZZ_BASE_NEW_WORLD).resize(1).bytes},
-        {"raw-empty", {0}},
+        {"real-full-gold",
+         FuzzPatch(FUZZ_BASE_DUG_WORLD).header(HEADER_GOLD, bytesOf<int32_t>(INT32_MAX)).bytes},
         {"raw-header-only", std::vector<uint8_t>(1 + SAVE_HEADER_SIZE, 0)},
         {"raw-text", {0, 'n', 'o', 't', ' ', 'a', ' ', 's', 'a', 'v', 'e', '\n'}},
     };
 }
 
-// A record fuzzer input: a base's header, then the named cells' records with their indices.
-std::vector<uint8_t> headerAndRecords(const SaveBytes& base, const std::vector<int>& cells) {
-    std::vector<uint8_t> bytes(base.begin(), base.begin() + SAVE_HEADER_SIZE);
-    for (int index : cells) {
-        bytes.push_back(static_cast<uint8_t>(index));
-        bytes.push_back(static_cast<uint8_t>(index >> 8));
-        bytes.push_back(static_cast<uint8_t>(index >> 16));
-        const auto record = base.begin() + SAVE_HEADER_SIZE + SAVE_RECORD_SIZE * index;
-        bytes.insert(bytes.end(), record, record + SAVE_RECORD_SIZE);
-    }
-    return bytes;
-}
-
-std::vector<Seed> recordSeeds() {
-    FuzzBases bases;
-    makeFuzzBases(bases);
+std::vector<Seed> realRecordSeeds(const FuzzBases& bases) {
     const SaveBytes& fresh = bases.saves[FUZZ_BASE_NEW_WORLD];
     const SaveBytes& dug = bases.saves[FUZZ_BASE_DUG_WORLD];
     const int cornerCell = WORLD_CELLS - 1;
-    std::vector<Seed> seeds = {
+    return {
         {"real-new-world", headerAndRecords(fresh, {121, 10 * WORLD_ROWS + 121, 0, cornerCell})},
         {"real-dug-world", headerAndRecords(dug, {10 * WORLD_ROWS + 125, 30 * WORLD_ROWS + 110,
                                                   30 * WORLD_ROWS + 114, cornerCell})},
-        {"player-left-of-the-world", headerAndRecords(fresh, {})},
-        {"impulse-base-far-off", headerAndRecords(dug, {})},
     };
-    const std::vector<uint8_t> left = fuzzBytesOfF32(-10.0f);
-    std::copy(left.begin(), left.end(), seeds[2].bytes.begin() + HEADER_X);
-    const double far = 1e305;
-    std::memcpy(&seeds[3].bytes[HEADER_IMPULSE_X], &far, sizeof far);
-    return seeds;
 }
 
 bool writeSeeds(const std::string& directory, const std::vector<Seed>& all) {
@@ -148,5 +164,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s FILE_SEED_DIRECTORY RECORD_SEED_DIRECTORY\n", argv[0]);
         return 2;
     }
-    return writeSeeds(argv[1], seeds()) && writeSeeds(argv[2], recordSeeds()) ? 0 : 1;
+    FuzzBases bases;
+    makeFuzzBases(bases);
+    std::vector<Seed> files = realFileSeeds();
+    std::vector<Seed> records = realRecordSeeds(bases);
+    addBrokenSeeds(bases, files, records);
+    return writeSeeds(argv[1], files) && writeSeeds(argv[2], records) ? 0 : 1;
 }

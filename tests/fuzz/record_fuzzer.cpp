@@ -18,8 +18,6 @@ constexpr size_t INDEX_SIZE = 3;
 constexpr size_t ENTRY_SIZE = INDEX_SIZE + SAVE_RECORD_SIZE;
 constexpr size_t RECORDS_MOST = 8;
 
-BlockTypes* blockTypes = nullptr;
-
 void checkHeader(const uint8_t* header) {
     std::string problem;
     if (!validateSaveHeader(header, problem)) {
@@ -36,39 +34,38 @@ void checkHeader(const uint8_t* header) {
     }
 }
 
-void checkRecord(const uint8_t* entry) {
+void checkRecord(const uint8_t* entry, const BlockTypes& blockTypes) {
     const int index =
         static_cast<int>((entry[0] | (entry[1] << 8) | (entry[2] << 16)) % WORLD_CELLS);
     const uint8_t* record = entry + INDEX_SIZE;
     std::string problem;
-    if (!validateSaveRecord(record, index, *blockTypes, problem)) {
+    if (!validateSaveRecord(record, index, blockTypes, problem)) {
         fuzzExpect(!problem.empty(), "a record was refused without a message");
         return;
     }
-    const Block cell = decodeSavedRecord(record, *blockTypes);
-    fuzzCheckCell(cell, index / WORLD_ROWS, index % WORLD_ROWS, *blockTypes);
+    const Block cell = decodeSavedRecord(record, blockTypes);
+    fuzzCheckCell(cell, index / WORLD_ROWS, index % WORLD_ROWS, blockTypes);
     uint8_t again[SAVE_RECORD_SIZE];
     encodeSaveRecord(cell, again);
-    if (!validateSaveRecord(again, index, *blockTypes, problem)) {
+    if (!validateSaveRecord(again, index, blockTypes, problem)) {
         fuzzFail("a saved record of a loaded cell is refused", problem);
     }
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    blockTypes = new BlockTypes{};
-    initBlockTypes(*blockTypes);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const BlockTypes blockTypes = [] { // made once for the whole run
+        BlockTypes made{};
+        initBlockTypes(made);
+        return made;
+    }();
     uint8_t header[SAVE_HEADER_SIZE] = {};
     std::memcpy(header, data, std::min(size, SAVE_HEADER_SIZE));
     checkHeader(header);
     for (size_t at = SAVE_HEADER_SIZE, count = 0; at + ENTRY_SIZE <= size && count < RECORDS_MOST;
          at += ENTRY_SIZE, ++count) {
-        checkRecord(data + at);
+        checkRecord(data + at, blockTypes);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "stand_in_images.h"
 #include "test_game.h"
 #include "world/editing.h"
 
@@ -13,17 +14,6 @@ constexpr uint32_t DUG_WORLD_SEED = 31337;
 // An operation: its kind byte, a 24-bit offset, a length byte, then that many bytes.
 constexpr size_t OPERATION_HEAD = 5;
 constexpr size_t MAX_RESIZE = 0xFFFF;
-
-// Stand-ins for the block images: a real save marks every cell's image reference as set.
-char swatchStorage[BLOCK_SWATCH_COUNT];
-
-void bindStandInSwatches(BlockTypes& blockTypes) {
-    ALLEGRO_BITMAP* swatches[BLOCK_SWATCH_COUNT];
-    for (int i = 0; i < BLOCK_SWATCH_COUNT; ++i) {
-        swatches[i] = reinterpret_cast<ALLEGRO_BITMAP*>(&swatchStorage[i]);
-    }
-    bindBlockBitmaps(blockTypes, swatches);
-}
 
 // The player digs a pit and a tunnel at the left of the world and builds a tower of every kind
 // in the sky, as a session would, then walks off to the lower right corner.
@@ -126,7 +116,7 @@ void putHead(std::vector<uint8_t>& bytes, uint8_t kind, uint32_t offset, size_t 
 
 void makeFuzzBases(FuzzBases& bases) {
     initBlockTypes(bases.blockTypes);
-    bindStandInSwatches(bases.blockTypes);
+    bindStandInImages(bases.blockTypes); // a real save marks every cell's image as set
     makeBase(NEW_WORLD_SEED, false, bases.blockTypes, bases.saves[FUZZ_BASE_NEW_WORLD]);
     makeBase(DUG_WORLD_SEED, true, bases.blockTypes, bases.saves[FUZZ_BASE_DUG_WORLD]);
 }
@@ -166,16 +156,4 @@ FuzzPatch& FuzzPatch::resize(int change) {
     putHead(bytes, static_cast<uint8_t>(FUZZ_RESIZE | shorter),
             static_cast<uint32_t>(change < 0 ? -change : change), 0);
     return *this;
-}
-
-std::vector<uint8_t> fuzzBytesOfI32(int32_t value) {
-    const auto bits = static_cast<uint32_t>(value);
-    return {static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8),
-            static_cast<uint8_t>(bits >> 16), static_cast<uint8_t>(bits >> 24)};
-}
-
-std::vector<uint8_t> fuzzBytesOfF32(float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return fuzzBytesOfI32(static_cast<int32_t>(bits));
 }

@@ -49,9 +49,3 @@ struct FuzzPatch {
     /// Makes the file `change` bytes longer (positive) or shorter (negative), at most 65,535.
     FuzzPatch& resize(int change);
 };
-
-/// The bytes of a 32-bit little-endian integer.
-std::vector<uint8_t> fuzzBytesOfI32(int32_t value);
-
-/// The bytes of a 32-bit float.
-std::vector<uint8_t> fuzzBytesOfF32(float value);

@@ -25,7 +25,11 @@ struct FuzzState {
     TestGame game; // its grid receives the loaded cells, its space their segments
 };
 
-FuzzState* state = nullptr;
+// Made once for the whole run.
+FuzzState& fuzzState() {
+    static FuzzState* const state = new FuzzState;
+    return *state;
+}
 
 // The loaded world's segments, rebuilt as a load rebuilds them, must follow the grid.
 void checkSegments(World& world, cpSpace* space) {
@@ -62,11 +66,11 @@ void checkLoaded(FuzzState& fuzz) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    state = new FuzzState;
-    makeFuzzBases(state->bases);
-    for (const SaveBytes& base : state->bases.saves) {
+    FuzzState& fuzz = fuzzState();
+    makeFuzzBases(fuzz.bases);
+    for (const SaveBytes& base : fuzz.bases.saves) {
         std::string problem;
-        if (!validateSave(base, state->bases.blockTypes, problem)) {
+        if (!validateSave(base, fuzz.bases.blockTypes, problem)) {
             fuzzFail("a real save is rejected", problem);
         }
     }
@@ -74,7 +78,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzState& fuzz = *state;
+    FuzzState& fuzz = fuzzState();
     fuzzInputToFile(data, size, fuzz.bases, fuzz.file);
     std::string problem;
     if (validateSave(fuzz.file, fuzz.bases.blockTypes, problem)) {

@@ -19,8 +19,9 @@
 #include "actors/player.h"
 #include "actors/view.h"
 #include "core/mouse_press.h"
+#include "input_events.h"
 #include "presentation/hud_layout.h"
-#include "presentation/keyboard.h"
+#include "printed_by.h"
 #include "temp_directory.h"
 #include "test_game.h"
 #include "world/editing.h"
@@ -71,22 +72,6 @@ Memory readMemory() {
     return memory;
 }
 
-ALLEGRO_EVENT keyEvent(ALLEGRO_EVENT_TYPE type, int keycode) {
-    ALLEGRO_EVENT event{};
-    event.type = type;
-    event.keyboard.keycode = keycode;
-    return event;
-}
-
-ALLEGRO_EVENT mouseEvent(int mx, int my, unsigned button) {
-    ALLEGRO_EVENT event{};
-    event.type = ALLEGRO_EVENT_MOUSE_BUTTON_DOWN;
-    event.mouse.x = mx;
-    event.mouse.y = my;
-    event.mouse.button = button;
-    return event;
-}
-
 struct Soak {
     TestGame test;
     Player& player = test.player;
@@ -102,19 +87,19 @@ struct Soak {
     Soak() {
         test.generate(1208);
         spawnEnemiesHere(test.game, nullptr);
-        handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, walkKey), player);
+        pressKey(player, walkKey);
     }
     void tick() { tickGame(test.game); }
 
     void turnRound() {
-        handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_UP, walkKey), player);
+        releaseKey(player, walkKey);
         walkKey = walkKey == ALLEGRO_KEY_RIGHT ? ALLEGRO_KEY_LEFT : ALLEGRO_KEY_RIGHT;
-        handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, walkKey), player);
+        pressKey(player, walkKey);
     }
 
     void tapKey(int keycode) {
-        handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, keycode), player);
-        handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_UP, keycode), player);
+        pressKey(player, keycode);
+        releaseKey(player, keycode);
     }
 
     // Presses on a cell near the player, where it is drawn: mostly mining, often placing.
@@ -135,8 +120,8 @@ struct Soak {
             tapKey(ALLEGRO_KEY_1 + static_cast<int>(random() % 4));
         }
         const int before = cellAt(*test.world, column, row).id;
-        handleMouseDown(mouseEvent(mx, my, mining ? MINING_BUTTON : 2 + random() % 2), test.game,
-                        directory.path);
+        handleMouseDown(mouseDownEvent(mx, my, mining ? MINING_BUTTON : 2 + random() % 2),
+                        test.game, directory.path);
         if (cellAt(*test.world, column, row).id != before) {
             ++(mining ? mined : placed);
         }
@@ -154,9 +139,10 @@ struct Soak {
         for (const HudButtonPlace& place : HUD_BUTTONS) {
             if (place.button == button) {
                 const int mx = player.screenWidth - place.leftFromRight + 5;
-                testing::internal::CaptureStdout();
-                handleMouseDown(mouseEvent(mx, 5, MINING_BUTTON), test.game, directory.path);
-                const std::string said = testing::internal::GetCapturedStdout();
+                const std::string said = printedBy([&] {
+                    handleMouseDown(mouseDownEvent(mx, 5, MINING_BUTTON), test.game,
+                                    directory.path);
+                });
                 ASSERT_EQ(button == HUD_SAVE_BUTTON ? "Saved the world!\n" : "Loaded the world!\n",
                           said);
                 if (button == HUD_SAVE_BUTTON) {
@@ -172,9 +158,9 @@ struct Soak {
             turnRound();
         }
         if (tick % 97 == 0) {
-            handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, ALLEGRO_KEY_UP), player);
+            pressKey(player, ALLEGRO_KEY_UP);
         } else if (tick % 97 == 5) {
-            handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_UP, ALLEGRO_KEY_UP), player);
+            releaseKey(player, ALLEGRO_KEY_UP);
         }
         if (tick % PRESS_EVERY == 0) {
             pressNearPlayer();

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "core/mouse_press.h"
+#include "input_events.h"
+#include "player_in_world.h"
 #include "presentation/hud_layout.h"
 #include "presentation/keyboard.h"
-#include "test_game.h"
-#include "world/editing.h"
 
 namespace {
 
@@ -26,14 +26,11 @@ const float PLACES_Y[] = {-10.0f, 0.0f, 2400.5f, 4780.0f, 4790.0f};
 const unsigned ODD_BUTTONS[] = {0, 3, 4, 5, 8, 16, 32, 255, UINT_MAX};
 const int EXTREME_PIXELS[] = {INT_MIN, -100000, -1, 100000, INT_MAX};
 
-struct DeviceInput : ::testing::Test {
-    TestGame test;
-    Player& player = test.player;
+struct DeviceInput : PlayerInWorld {
     // No such directory: a stray press on Save or Load can write nowhere.
     const std::string saveDirectory = "/nonexistent/tellurn-device-test";
 
-    void SetUp() override {
-        test.generate(777);
+    DeviceInput() : PlayerInWorld(777) {
         player.dirtCount = player.grassCount = player.stoneCount = player.goldCount = 100000;
     }
 
@@ -41,12 +38,7 @@ struct DeviceInput : ::testing::Test {
 
     void press(int mx, int my, unsigned button) {
         ++presses;
-        ALLEGRO_EVENT event{};
-        event.type = ALLEGRO_EVENT_MOUSE_BUTTON_DOWN;
-        event.mouse.x = mx;
-        event.mouse.y = my;
-        event.mouse.button = button;
-        handleMouseDown(event, test.game, saveDirectory);
+        handleMouseDown(mouseDownEvent(mx, my, button), test.game, saveDirectory);
     }
 
     // A press on the world: the HUD buttons are left out, each of their presses would save
@@ -88,20 +80,12 @@ struct DeviceInput : ::testing::Test {
     }
 
     void expectSound(const std::string& where) {
-        std::string problem;
-        EXPECT_TRUE(worldSegmentsConsistent(*test.world, test.space, problem))
-            << where << ": " << problem;
+        SCOPED_TRACE(where);
+        expectConsistent();
         EXPECT_GE(player.dirtCount, 0);
         EXPECT_GE(player.goldCount, 0);
     }
 };
-
-ALLEGRO_EVENT keyEvent(ALLEGRO_EVENT_TYPE type, int keycode) {
-    ALLEGRO_EVENT event{};
-    event.type = type;
-    event.keyboard.keycode = keycode;
-    return event;
-}
 
 } // namespace
 
@@ -194,7 +178,7 @@ TEST_F(DeviceInput, KeysTheGameDoesNotUseChangeNothing) {
             player.x = x;
             player.y = y;
             for (int code : {ALLEGRO_KEY_LEFT, ALLEGRO_KEY_RIGHT, ALLEGRO_KEY_UP}) {
-                handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, code), player);
+                pressKey(player, code);
             }
             updatePlayer(player, *test.world);
         }

@@ -4,45 +4,18 @@
 #include <string>
 
 #include "actors/enemy.h"
-#include "test_game.h"
-#include "world/editing.h"
+#include "player_in_world.h"
 
 namespace {
 
 // A generated world with the player standing at (100, 1190), its feet on the grass of row 121.
-struct EditingWorld : ::testing::Test {
-    TestGame test;
-    Player& player = test.player;
-
-    void SetUp() override {
-        test.generate(4242);
-        standAt(100.0f, 1190.0f);
-    }
-
-    void standAt(float x, float y) {
-        player.x = x;
-        player.y = y;
-    }
+struct EditingWorld : PlayerInWorld {
+    EditingWorld() : PlayerInWorld(4242) {}
 
     // Moves a body so that the space sees its box with the top-left corner at (x, y).
     void putBoxAt(cpBody* body, float x, float y) {
         cpBodySetPosition(body, cpv(x + ACTOR_WIDTH / 2.0, y + ACTOR_HEIGHT / 2.0));
         cpSpaceReindexShapesForBody(test.space, body);
-    }
-
-    Block& cell(int column, int row) { return cellAt(*test.world, column, row); }
-
-    bool mine(int column, int row) {
-        return mineCell(*test.world, test.blockTypes, player, test.space, column, row);
-    }
-
-    bool place(int column, int row) {
-        return placeBlock(*test.world, test.blockTypes, player, test.space, column, row);
-    }
-
-    void expectConsistent() {
-        std::string problem;
-        EXPECT_TRUE(worldSegmentsConsistent(*test.world, test.space, problem)) << problem;
     }
 
     void expectSegment(const cpShape* segment, cpVect a, cpVect b, double friction, double radius) {

@@ -5,22 +5,16 @@
 
 #include "actors/enemy.h"
 #include "actors/lift.h"
-#include "actors/player.h"
+#include "player_in_world.h"
 #include "presentation/render_thread.h"
-#include "test_game.h"
 
 namespace {
 
 // A generated world, the player at the left, one enemy on the grass to the right.
-struct EnemyOnGround : ::testing::Test {
-    TestGame test;
-    Player& player = test.player;
+struct EnemyOnGround : PlayerInWorld {
     Enemy enemy{};
 
-    void SetUp() override {
-        test.generate(99);
-        player.x = 30.0f;
-        player.y = 1190.0f;
+    EnemyOnGround() : PlayerInWorld(99, 30.0f, 1190.0f) {
         enemy.x = 4400.0f;
         spawnEnemy(enemy, player, test.space, nullptr);
         placeEnemyAt(4400.0f, 1190.0f);

@@ -2,26 +2,8 @@
 
 #include <cstring>
 
+#include "input_events.h"
 #include "presentation/keyboard.h"
-
-namespace {
-
-ALLEGRO_EVENT keyEvent(ALLEGRO_EVENT_TYPE type, int keycode) {
-    ALLEGRO_EVENT event{};
-    event.type = type;
-    event.keyboard.keycode = keycode;
-    return event;
-}
-
-void press(Player& player, int keycode) {
-    handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_DOWN, keycode), player);
-}
-
-void release(Player& player, int keycode) {
-    handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_UP, keycode), player);
-}
-
-} // namespace
 
 TEST(Keyboard, LettersAndArrowsShareOneFlagAndEitherReleaseClearsIt) {
     const int pairs[][3] = {{ALLEGRO_KEY_W, ALLEGRO_KEY_UP, keyUp},
@@ -30,14 +12,14 @@ TEST(Keyboard, LettersAndArrowsShareOneFlagAndEitherReleaseClearsIt) {
                             {ALLEGRO_KEY_D, ALLEGRO_KEY_RIGHT, keyRight}};
     for (const auto& pair : pairs) {
         Player player{};
-        press(player, pair[0]);
-        press(player, pair[1]);
+        pressKey(player, pair[0]);
+        pressKey(player, pair[1]);
         EXPECT_EQ(1, player.keys[pair[2]]);
         EXPECT_EQ(0, player.keys[pair[0]]) << "a letter sets its arrow's flag, not its own";
-        release(player, pair[0]);
+        releaseKey(player, pair[0]);
         EXPECT_EQ(0, player.keys[pair[2]]) << "no count of held keys";
-        press(player, pair[0]);
-        release(player, pair[1]);
+        pressKey(player, pair[0]);
+        releaseKey(player, pair[1]);
         EXPECT_EQ(0, player.keys[pair[2]]);
     }
 }
@@ -45,14 +27,14 @@ TEST(Keyboard, LettersAndArrowsShareOneFlagAndEitherReleaseClearsIt) {
 TEST(Keyboard, NumberKeysSelectOnPressOnly) {
     Player player{};
     player.selectedBlock = 1;
-    press(player, ALLEGRO_KEY_3);
+    pressKey(player, ALLEGRO_KEY_3);
     EXPECT_EQ(3, player.selectedBlock);
-    release(player, ALLEGRO_KEY_2);
+    releaseKey(player, ALLEGRO_KEY_2);
     EXPECT_EQ(3, player.selectedBlock);
-    press(player, ALLEGRO_KEY_4);
-    release(player, ALLEGRO_KEY_4);
+    pressKey(player, ALLEGRO_KEY_4);
+    releaseKey(player, ALLEGRO_KEY_4);
     EXPECT_EQ(4, player.selectedBlock);
-    press(player, ALLEGRO_KEY_PAD_1); // the numeric pad does not select
+    pressKey(player, ALLEGRO_KEY_PAD_1); // the numeric pad does not select
     EXPECT_EQ(4, player.selectedBlock);
 }
 
@@ -60,9 +42,9 @@ TEST(Keyboard, OtherKeysAndEventTypesChangeNothing) {
     Player player{};
     player.selectedBlock = 2;
     const Player before = player;
-    press(player, ALLEGRO_KEY_SPACE);
-    press(player, 0);
-    press(player, ALLEGRO_KEY_MAX - 1);
+    pressKey(player, ALLEGRO_KEY_SPACE);
+    pressKey(player, 0);
+    pressKey(player, ALLEGRO_KEY_MAX - 1);
     handleKeyEvent(keyEvent(ALLEGRO_EVENT_KEY_CHAR, ALLEGRO_KEY_LEFT), player);
     handleKeyEvent(keyEvent(ALLEGRO_EVENT_MOUSE_AXES, ALLEGRO_KEY_1), player);
     EXPECT_EQ(0, std::memcmp(&before, &player, sizeof player));
@@ -72,7 +54,7 @@ TEST(Keyboard, LosingTheKeyboardReleasesEveryHeldKeyAndKeepsTheSelection) {
     Player player{};
     for (int keycode :
          {ALLEGRO_KEY_A, ALLEGRO_KEY_RIGHT, ALLEGRO_KEY_W, ALLEGRO_KEY_DOWN, ALLEGRO_KEY_3}) {
-        press(player, keycode);
+        pressKey(player, keycode);
     }
     handleKeyEvent(keyEvent(ALLEGRO_EVENT_DISPLAY_SWITCH_OUT, 0), player);
     for (int flag : {keyLeft, keyRight, keyUp, keyDown}) {

@@ -7,9 +7,10 @@
 #include "actors/enemy.h"
 #include "actors/view.h"
 #include "core/mouse_press.h"
+#include "input_events.h"
+#include "player_in_world.h"
+#include "printed_by.h"
 #include "temp_directory.h"
-#include "test_game.h"
-#include "world/editing.h"
 #include "world/save_file.h"
 
 namespace {
@@ -17,33 +18,15 @@ namespace {
 constexpr unsigned RIGHT_BUTTON = 2;
 
 // A generated world, the player on it, and a save directory of the test's own.
-struct MouseWorld : ::testing::Test {
-    TestGame test;
-    Player& player = test.player;
+struct MouseWorld : PlayerInWorld {
     TempDirectory directory;
 
-    void SetUp() override {
-        test.generate(31337);
-        standAt(100.0f, 1190.0f);
-    }
-
-    void standAt(float x, float y) {
-        player.x = x;
-        player.y = y;
-    }
-
-    Block& cell(int column, int row) { return cellAt(*test.world, column, row); }
+    MouseWorld() : PlayerInWorld(31337) {}
 
     // Presses a button at a display pixel and returns what the press printed.
     std::string press(int mx, int my, unsigned button = MINING_BUTTON) {
-        ALLEGRO_EVENT event{};
-        event.type = ALLEGRO_EVENT_MOUSE_BUTTON_DOWN;
-        event.mouse.x = mx;
-        event.mouse.y = my;
-        event.mouse.button = button;
-        testing::internal::CaptureStdout();
-        handleMouseDown(event, test.game, directory.path);
-        return testing::internal::GetCapturedStdout();
+        return printedBy(
+            [&] { handleMouseDown(mouseDownEvent(mx, my, button), test.game, directory.path); });
     }
 };
 
@@ -93,8 +76,7 @@ TEST_F(MouseWorld, AButtonPressWorksTheButtonAndMinesNothingUnderIt) {
     EXPECT_EQ(BLOCK_DIRT, cell(715, 1).id);              // back as saved
     EXPECT_EQ(BLOCK_DIRT, cell(718, 1).id);
     EXPECT_EQ(dirt, player.dirtCount);
-    std::string problem;
-    EXPECT_TRUE(worldSegmentsConsistent(*test.world, test.space, problem)) << problem;
+    expectConsistent();
 }
 
 TEST_F(MouseWorld, LoadingAWorldOverEnemiesLiftsThemOutOfItsRock) {
@@ -163,6 +145,5 @@ TEST_F(MouseWorld, APressWhoseCellLiesOffTheGridIsIgnored) {
         }
     }
     EXPECT_EQ(dirt, player.dirtCount);
-    std::string problem;
-    EXPECT_TRUE(worldSegmentsConsistent(*test.world, test.space, problem)) << problem;
+    expectConsistent();
 }

@@ -1,24 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "actors/player.h"
-#include "test_game.h"
+#include "player_in_world.h"
 
 namespace {
 
 // A generated world with the player standing on the grass at x = 100.
-struct PlayerOnGround : ::testing::Test {
-    TestGame test;
-    Player& player = test.player;
-
-    void SetUp() override {
-        test.generate(4242);
-        placeAt(100.0f, 1190.0f);
-    }
-
-    void placeAt(float x, float y) {
-        cpBodySetPosition(player.body, cpv(x + 5, y + 10));
-        copyPlayerPosition(player);
-    }
+struct PlayerOnGround : PlayerInWorld {
+    PlayerOnGround() : PlayerInWorld(4242) {}
 
     cpVect velocityAfterUpdate(cpVect start) {
         cpBodySetVelocity(player.body, start);
@@ -90,7 +78,7 @@ TEST_F(PlayerOnGround, HeldJumpGivesTwoImpulsesCappedAtTheSpeedLimit) {
     EXPECT_NEAR(0.0, cpBodyGetAngularVelocity(player.body), 1e-12);
 
     // Once the feet have left the ground the next impulse spends the flag for good.
-    placeAt(100.0f, 1100.0f);
+    standAt(100.0f, 1100.0f);
     updatePlayer(player, *test.world);
     EXPECT_EQ(0, player.canJump);
     EXPECT_DOUBLE_EQ(-50.0, velocityAfterUpdate(cpv(0, -50.0)).y);
@@ -100,15 +88,15 @@ TEST_F(PlayerOnGround, HeldJumpGivesTwoImpulsesCappedAtTheSpeedLimit) {
 TEST_F(PlayerOnGround, GroundTestUsesTheCellUnderTheLeftEdge) {
     player.canJump = 0;
     test.setCell(10, 121, BLOCK_AIR); // a gap under the left edge, the rest on the ledge
-    placeAt(109.0f, 1190.0f);
+    standAt(109.0f, 1190.0f);
     updatePlayer(player, *test.world);
     EXPECT_EQ(0, player.canJump);
-    placeAt(110.0f, 1190.0f);
+    standAt(110.0f, 1190.0f);
     updatePlayer(player, *test.world);
     EXPECT_EQ(1, player.canJump);
 
     player.canJump = 0;
-    placeAt(3000.0f, 4790.0f); // feet below the grid: the border counts as solid
+    standAt(3000.0f, 4790.0f); // feet below the grid: the border counts as solid
     updatePlayer(player, *test.world);
     EXPECT_EQ(1, player.canJump);
 }
@@ -121,7 +109,7 @@ TEST_F(PlayerOnGround, DownMovesNothing) {
 }
 
 TEST_F(PlayerOnGround, ThePlayerFallsOntoTheGrassAndStands) {
-    placeAt(25.0f, 1140.0f);
+    standAt(25.0f, 1140.0f);
     for (int tick = 0; tick < 600; ++tick) {
         tickGame(test.game);
     }

@@ -10,8 +10,35 @@
 #include <vector>
 
 #include "actors/enemy.h"
+#include "broken_saves.h"
 #include "save_world.h"
 
+namespace {
+
+// What a load must leave as this run has it (the display size, a held key and the load flags)
+// and what it takes from the save (a stock, the selection and the jump flag).
+struct PlayerFields {
+    int32_t screenWidth, screenHeight;
+    uint8_t rightKey, loadFailed, loadRequested;
+    int32_t goldCount, selectedBlock;
+    uint8_t canJump;
+};
+
+void setFields(Player& player, const PlayerFields& fields) {
+    player.screenWidth = fields.screenWidth;
+    player.screenHeight = fields.screenHeight;
+    player.keys[keyRight] = fields.rightKey;
+    player.loadFailed = fields.loadFailed;
+    player.loadRequested = fields.loadRequested;
+    player.goldCount = fields.goldCount;
+    player.selectedBlock = fields.selectedBlock;
+    player.canJump = fields.canJump;
+}
+
+} // namespace
+
+// The one test that reads the file at the format's own byte positions, written out by hand, so
+// that world/save_layout.h is checked against them; every other test goes through its names.
 TEST_F(SaveWorld, ANewWorldIsSavedFieldByField) {
     player.keys[keyLeft] = 1;
     ASSERT_TRUE(mine(10, 121)); // one Underground cell, whose name has no terminator
@@ -63,7 +90,7 @@ TEST_F(SaveWorld, SaveThenLoadGivesTheSameGridAndTheSameBytes) {
     ASSERT_TRUE(mine(10, 121));
     ASSERT_TRUE(mine(10, 122));
     player.selectedBlock = 2;
-    ASSERT_TRUE(placeBlock(*test.world, test.blockTypes, player, test.space, 10, 122));
+    ASSERT_TRUE(place(10, 122));
     ASSERT_TRUE(save());
     const std::vector<uint8_t> first = directory.read(SAVE_FILE_NAME);
     const GameSnapshot saved = snapshot();
@@ -91,8 +118,7 @@ TEST_F(SaveWorld, SaveThenLoadGivesTheSameGridAndTheSameBytes) {
     EXPECT_EQ(1190.0f, player.y);
     EXPECT_TRUE(cpveql(cpv(105, 1200), cpBodyGetPosition(player.body)));
     EXPECT_TRUE(cpveql(cpvzero, cpBodyGetVelocity(player.body)));
-    std::string problem;
-    EXPECT_TRUE(worldSegmentsConsistent(*test.world, test.space, problem)) << problem;
+    expectConsistent();
 
     EXPECT_TRUE(encoded() == first);
     ASSERT_TRUE(save());
@@ -100,26 +126,11 @@ TEST_F(SaveWorld, SaveThenLoadGivesTheSameGridAndTheSameBytes) {
 }
 
 TEST_F(SaveWorld, ALoadTakesOnlyTheGameState) {
-    player.screenWidth = 1280; // saved by another run at another size, with a key held
-    player.screenHeight = 800;
-    player.keys[keyRight] = 1;
-    player.loadFailed = 1;
-    player.loadRequested = 1;
-    player.goldCount = 7;
-    player.selectedBlock = 4;
-    player.canJump = 0;
+    setFields(player, {1280, 800, 1, 1, 1, 7, 4, 0}); // saved by another run, with a key held
     ASSERT_TRUE(save());
 
-    Player now = player;
-    now.screenWidth = 1440;
-    now.screenHeight = 900;
-    now.keys[keyRight] = 0;
-    now.loadFailed = 0;
-    now.loadRequested = 0;
-    now.goldCount = 0;
-    now.selectedBlock = 1;
-    now.canJump = 1;
-    player = now;
+    setFields(player, {1440, 900, 0, 0, 0, 0, 1, 1});
+    const Player now = player;
     ASSERT_TRUE(load());
     EXPECT_EQ(1440, player.screenWidth);
     EXPECT_EQ(900, player.screenHeight);
@@ -150,64 +161,30 @@ TEST_F(SaveWorld, ALoadedWorldHasGroundUnderThePlayer) {
 TEST_F(SaveWorld, BrokenSavesAreRefusedAndAGoodBackupStandsIn) {
     const SaveBytes good = encoded();
     SaveBytes backup = good;
-    putU32(backup, 32, 3); // Stone selected: the backup's world is told apart by it
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const double infinity = std::numeric_limits<double>::infinity();
-    const struct {
-        const char* name;
-        std::function<void(SaveBytes&)> spoil; // null: something other than a file is planted
-        mode_t kind;
-        const char* said;
-    } cases[] = {
-        {"empty", [](SaveBytes& b) { b.clear(); }, S_IFREG, "0 bytes"},
-        {"short", [](SaveBytes& b) { b.pop_back(); }, S_IFREG, "15206703 bytes"},
-        {"long", [](SaveBytes& b) { b.push_back(0); }, S_IFREG, "longer"},
-        {"cut inside a record", [](SaveBytes& b) { b.resize(304 + 44 * 1000 + 20); }, S_IFREG,
-         "shorter"},
-        {"bad id", [](SaveBytes& b) { putU32(b, cellAtOffset(200, 300) + 8, 7); }, S_IFREG, "id 7"},
-        {"negative id", [](SaveBytes& b) { putU32(b, cellAtOffset(3, 3) + 8, 0xFFFFFFFF); },
-         S_IFREG, "id -1"},
-        {"bad name", [](SaveBytes& b) { b[cellAtOffset(5, 121) + 1] = 'l'; }, S_IFREG, "name"},
-        {"name of another type",
-         [](SaveBytes& b) { std::memcpy(&b[cellAtOffset(5, 200)], "Gold", 5); }, S_IFREG, "name"},
-        {"bad passable", [](SaveBytes& b) { b[cellAtOffset(5, 10) + 16] = 0; }, S_IFREG,
-         "passable"},
-        {"misplaced cell", [](SaveBytes& b) { putF32(b, cellAtOffset(5, 10) + 20, 60.0f); },
-         S_IFREG, "placed"},
-        {"NaN cell y", [nan](SaveBytes& b) { putF32(b, cellAtOffset(5, 10) + 24, nan); }, S_IFREG,
-         "placed"},
-        {"NaN player x", [nan](SaveBytes& b) { putF32(b, 0, nan); }, S_IFREG, "x is nan"},
-        {"infinite impulse base", [infinity](SaveBytes& b) { putF64(b, 296, infinity); }, S_IFREG,
-         "impulse base y is inf"},
-        {"impulse base far off",
-         [](SaveBytes& b) {
-             putF64(b, 288, 1e305);
-             putF64(b, 296, 1e305);
-         },
-         S_IFREG, "the impulse base x is 1e+305, not 0"},
-        {"player left of the world", [](SaveBytes& b) { putF32(b, 0, -10.0f); }, S_IFREG,
-         "the player's x is -10, not -5 to 7195"},
-        {"player below the world", [](SaveBytes& b) { putF32(b, 4, 4810.0f); }, S_IFREG,
-         "the player's y is 4810, not -10 to 4790"},
-        {"negative count", [](SaveBytes& b) { putU32(b, 12, 0xFFFFFFFF); }, S_IFREG,
-         "Grass count is -1"},
-        {"selection 0", [](SaveBytes& b) { putU32(b, 32, 0); }, S_IFREG, "selected block is 0"},
-        {"selection 5", [](SaveBytes& b) { putU32(b, 32, 5); }, S_IFREG, "selected block is 5"},
-        {"a FIFO, which must not block", nullptr, S_IFIFO, "is not a regular file"},
-        {"a directory", nullptr, S_IFDIR, "is not a regular file"},
+    putBytes(backup, HEADER_SELECTED, bytesOf<int32_t>(3)); // Stone: told apart from the save
+    struct Refused {
+        BrokenSave broken;
+        mode_t kind; // of what is at the save's name: a broken save, or not a file at all
     };
+    std::vector<Refused> cases;
+    for (const BrokenSave& broken : brokenSaves()) {
+        cases.push_back({broken, S_IFREG});
+    }
+    cases.push_back({{"a FIFO, which must not block", {}, 0, "is not a regular file"}, S_IFIFO});
+    cases.push_back({{"a directory", {}, 0, "is not a regular file"}, S_IFDIR});
     const std::string saveFile = directory.file(SAVE_FILE_NAME);
     const std::string backupFile = saveFile + SAVE_BACKUP_SUFFIX;
     int kept = 0;
-    for (const auto& spoiled : cases) {
+    for (const auto& [spoiled, kind] : cases) {
         SCOPED_TRACE(spoiled.name);
         SaveBytes bytes = good;
-        if (spoiled.spoil) {
-            spoiled.spoil(bytes);
+        const bool spoilt = kind == S_IFREG;
+        if (spoilt) {
+            applyBrokenSave(spoiled, bytes);
             directory.write(SAVE_FILE_NAME, bytes);
         } else {
-            const bool planted = spoiled.kind == S_IFDIR ? mkdir(saveFile.c_str(), 0755) == 0
-                                                         : mkfifo(saveFile.c_str(), 0644) == 0;
+            const bool planted = kind == S_IFDIR ? mkdir(saveFile.c_str(), 0755) == 0
+                                                 : mkfifo(saveFile.c_str(), 0644) == 0;
             ASSERT_TRUE(planted);
         }
         std::filesystem::remove(backupFile);
@@ -221,7 +198,7 @@ TEST_F(SaveWorld, BrokenSavesAreRefusedAndAGoodBackupStandsIn) {
         EXPECT_NE(std::string::npos, said.find(spoiled.said)) << said;
         EXPECT_EQ(1, std::count(said.begin(), said.end(), '\n')) << said;
         expectUnchanged(before);
-        EXPECT_TRUE(!spoiled.spoil || directory.read(SAVE_FILE_NAME) == bytes); // left as it was
+        EXPECT_TRUE(!spoilt || directory.read(SAVE_FILE_NAME) == bytes); // left as it was
 
         directory.write(std::string(SAVE_FILE_NAME) + SAVE_BACKUP_SUFFIX, backup);
         player.loadFailed = 0;
@@ -240,15 +217,14 @@ TEST_F(SaveWorld, BrokenSavesAreRefusedAndAGoodBackupStandsIn) {
                                  "\nLoaded the world!\n";
         EXPECT_EQ(tail, said.substr(said.size() - std::min(said.size(), tail.size()))) << said;
         EXPECT_FALSE(std::filesystem::exists(saveFile));
-        EXPECT_TRUE(!spoiled.spoil ||
-                    directory.read(aside.substr(directory.path.size() + 1)) == bytes);
+        EXPECT_TRUE(!spoilt || directory.read(aside.substr(directory.path.size() + 1)) == bytes);
         EXPECT_TRUE(directory.read(std::string(SAVE_FILE_NAME) + SAVE_BACKUP_SUFFIX) == backup);
     }
 }
 
 TEST_F(SaveWorld, TheBytesAfterANamesTerminatorMeanNothing) {
     SaveBytes bytes = encoded();
-    std::memcpy(&bytes[cellAtOffset(7, 121)], "Grass\0zz", 8);
+    putBytes(bytes, cellAtOffset(7, 121) + CELL_NAME, {'G', 'r', 'a', 's', 's', 0, 'z', 'z'});
     directory.write(SAVE_FILE_NAME, bytes);
     EXPECT_TRUE(load());
 }
@@ -262,7 +238,7 @@ TEST_F(SaveWorld, NoFileMeansNoSaveFoundUnlessThereIsABackup) {
     expectUnchanged(before);
 
     SaveBytes backup = encoded();
-    putU32(backup, 32, 4);
+    putBytes(backup, HEADER_SELECTED, bytesOf<int32_t>(4));
     directory.write(std::string(SAVE_FILE_NAME) + SAVE_BACKUP_SUFFIX, backup);
     EXPECT_EQ("No save found; loaded the backup " + directory.file("TellurnSave.wld.bak") +
                   " instead\nLoaded the world!\n",
@@ -313,9 +289,7 @@ TEST_F(SaveWorld, ASaveIntoNoDirectoryFails) {
     directory.write("plain", {1, 2, 3});
     for (const std::string& place : {directory.file("plain"), directory.file("missing")}) {
         bool saved = true;
-        testing::internal::CaptureStdout();
-        saved = saveWorld(test.game, place);
-        const std::string said = testing::internal::GetCapturedStdout();
+        const std::string said = printedBy([&] { saved = saveWorld(test.game, place); });
         EXPECT_FALSE(saved);
         EXPECT_EQ(0u, said.find("Save failed: cannot create " + place)) << said;
         EXPECT_EQ(1, std::count(said.begin(), said.end(), '\n')) << said;

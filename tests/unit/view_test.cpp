@@ -11,26 +11,50 @@ struct DisplaySize {
 
 const DisplaySize SIZES[] = {{1280, 800}, {1440, 900}, {1680, 1050}, {1366, 767}};
 
+// The view with the player at `place` along one axis (and at 2000 along the other): its
+// offset on that axis and the screen pixel there of the world point `world`.
+struct AlongAxis {
+    double offset;
+    int screen;
+};
+
+AlongAxis viewAlong(bool horizontal, const DisplaySize& size, float place, double world) {
+    if (horizontal) {
+        const View view = computeView(place, 2000.0f, size.width, size.height);
+        return {view.offsetX, viewScreenX(view, world)};
+    }
+    const View view = computeView(2000.0f, place, size.width, size.height);
+    return {view.offsetY, viewScreenY(view, world)};
+}
+
+// The near edge shows the world's start (offset 0); a followed player stays in the middle; the
+// far edge puts the world's end at the display's end.
+void expectEdgesAndFollowing(bool horizontal, const DisplaySize& size, float nearEdge,
+                             float following, double followingOffset, float farEdge) {
+    const int extent = horizontal ? size.width : size.height;
+    const int worldExtent = horizontal ? WORLD_WIDTH : WORLD_HEIGHT;
+    const AlongAxis near = viewAlong(horizontal, size, nearEdge, nearEdge);
+    EXPECT_EQ(0.0, near.offset);
+    EXPECT_EQ(static_cast<int>(nearEdge), near.screen);
+    const AlongAxis followed = viewAlong(horizontal, size, following, following);
+    EXPECT_EQ(followingOffset, followed.offset);
+    EXPECT_EQ(extent / 2, followed.screen); // the player stays in the middle
+    const AlongAxis far = viewAlong(horizontal, size, farEdge, worldExtent - 10);
+    EXPECT_EQ(extent - worldExtent, far.offset);
+    EXPECT_EQ(extent - 10, far.screen);
+}
+
 } // namespace
 
 TEST(View, LeftEdgeFollowingAndRightEdgeHorizontally) {
     for (const DisplaySize& size : SIZES) {
         const int hw = size.width / 2;
-        const View left = computeView(30.0f, 2000.0f, size.width, size.height);
-        EXPECT_EQ(0.0, left.offsetX); // the left edge
-        EXPECT_EQ(30, viewScreenX(left, 30.0));
-
-        const View following = computeView(hw + 100.5f, 2000.0f, size.width, size.height);
-        EXPECT_EQ(-100.0, following.offsetX);              // following
-        EXPECT_EQ(hw, viewScreenX(following, hw + 100.5)); // the player stays in the middle
-
         // The right-edge switch happens where the following view reaches the world's edge.
         const float atEdge = static_cast<float>(WORLD_WIDTH - hw);
+        expectEdgesAndFollowing(true, size, 30.0f, hw + 100.5f, -100.0, atEdge + 0.5f);
         EXPECT_EQ(hw - atEdge, computeView(atEdge, 2000.0f, size.width, size.height).offsetX);
-        const View right = computeView(atEdge + 0.5f, 2000.0f, size.width, size.height);
-        EXPECT_EQ(size.width - WORLD_WIDTH, right.offsetX); // the right edge
-        EXPECT_EQ(size.width - 10, viewScreenX(right, WORLD_WIDTH - 10));
         if (size.width % 2 == 0) { // no jump of the picture at the switch
+            const View right = computeView(atEdge + 0.5f, 2000.0f, size.width, size.height);
             EXPECT_EQ(viewScreenX(computeView(atEdge, 2000.0f, size.width, size.height), 5760.0),
                       viewScreenX(right, 5760.0));
         }
@@ -40,17 +64,8 @@ TEST(View, LeftEdgeFollowingAndRightEdgeHorizontally) {
 TEST(View, TopEdgeFollowingAndBottomEdgeVertically) {
     for (const DisplaySize& size : SIZES) {
         const int hh = size.height / 2;
-        const View top = computeView(2000.0f, 100.0f, size.width, size.height);
-        EXPECT_EQ(0.0, top.offsetY); // the top edge
-        EXPECT_EQ(100, viewScreenY(top, 100.0));
-
-        const View following = computeView(2000.0f, 1190.0f, size.width, size.height);
-        EXPECT_EQ(hh - 1190.0, following.offsetY); // following
-        EXPECT_EQ(hh, viewScreenY(following, 1190.0));
-
-        const View bottom = computeView(2000.0f, WORLD_HEIGHT - hh + 1.0f, size.width, size.height);
-        EXPECT_EQ(size.height - WORLD_HEIGHT, bottom.offsetY); // the bottom edge
-        EXPECT_EQ(size.height - 10, viewScreenY(bottom, WORLD_HEIGHT - 10));
+        expectEdgesAndFollowing(false, size, 100.0f, 1190.0f, hh - 1190.0,
+                                WORLD_HEIGHT - hh + 1.0f);
     }
 }
 
