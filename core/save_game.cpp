@@ -44,7 +44,28 @@ void applySave(const SaveBytes& bytes, Game& game) {
     liftActorsOutOfRock(game.space, game.player, game.enemies, ENEMY_COUNT, game.world);
 }
 
-// Reads and checks the save, or else the backup; says on the console what it found.
+} // namespace
+
+bool writeSaveSaying(const World& world, const Player& player, const BlockTypes& blockTypes,
+                     const std::string& directory, SaveBytes& bytes, int clicks) {
+    encodeSave(world, player, bytes);
+    std::string problem;
+    // The game never writes a file that its own Load would refuse.
+    const bool saved = validateSave(bytes, blockTypes, problem) &&
+                       writeSaveFile(directory, bytes, blockTypes, problem);
+    for (int click = 0; click < clicks; ++click) {
+        if (!saved) {
+            std::printf("Save failed: %s\n", problem.c_str());
+            continue;
+        }
+        if (!problem.empty()) {
+            std::printf("Saved, but %s\n", problem.c_str());
+        }
+        std::printf("Saved the world!\n");
+    }
+    return saved;
+}
+
 bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, SaveBytes& bytes) {
     const SavePaths paths = savePaths(directory);
     std::string problem;
@@ -63,28 +84,7 @@ bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, 
     return false;
 }
 
-} // namespace
-
-bool saveWorld(const Game& game, const std::string& directory) {
-    SaveBytes bytes;
-    encodeSave(game.world, game.player, bytes);
-    std::string problem;
-    // The game never writes a file that its own Load would refuse.
-    if (!validateSave(bytes, game.blockTypes, problem) ||
-        !writeSaveFile(directory, bytes, game.blockTypes, problem)) {
-        std::printf("Save failed: %s\n", problem.c_str());
-        return false;
-    }
-    if (!problem.empty()) {
-        std::printf("Saved, but %s\n", problem.c_str());
-    }
-    std::printf("Saved the world!\n");
-    return true;
-}
-
-bool loadWorld(Game& game, const std::string& directory) {
-    SaveBytes bytes;
-    const bool usable = readUsableSave(directory, game.blockTypes, bytes);
+void finishLoad(Game& game, bool usable, const SaveBytes& bytes) {
     al_lock_mutex(game.stateLock);
     if (usable) {
         applySave(bytes, game);
@@ -95,5 +95,16 @@ bool loadWorld(Game& game, const std::string& directory) {
     if (usable) {
         std::printf("Loaded the world!\n");
     }
+}
+
+bool saveWorld(const Game& game, const std::string& directory) {
+    SaveBytes bytes;
+    return writeSaveSaying(game.world, game.player, game.blockTypes, directory, bytes, 1);
+}
+
+bool loadWorld(Game& game, const std::string& directory) {
+    SaveBytes bytes;
+    const bool usable = readUsableSave(directory, game.blockTypes, bytes);
+    finishLoad(game, usable, bytes);
     return usable;
 }
