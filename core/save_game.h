@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/game.h"
+#include "core/read_save.h"
 
 /// Encodes the world and the player into `bytes` (a buffer reused from save to save), checks
 /// them and writes them as the save in `directory`, then says on the console how it went,
@@ -19,15 +20,17 @@ bool writeSaveSaying(const World& world, const Player& player, const BlockTypes&
 /// Reads and checks the save in `directory`, or, when the save is missing or refused, its
 /// backup if that is a good save; a refused save is then renamed aside (SAVE_DAMAGED_SUFFIX)
 /// and one line says what was wrong, that the backup was loaded and where the refused file
-/// went. When neither is usable, says why. Touches nothing but `bytes` and the files; returns
-/// true when `bytes` holds a save that loads.
-bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, SaveBytes& bytes);
+/// went. When neither is usable, says why. A usable save is decoded into `save.cells` and its
+/// segment faces listed. Touches nothing but `save` and the files; returns true when `save`
+/// holds a save that loads.
+bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, ReadSave& save);
 
-/// The main thread's part of a load: holding the state lock, replaces the grid and its
-/// segments by a save that readUsableSave found usable, the player takes the game state and its
-/// body moves there at rest, and every actor that the loaded rock encloses is lifted out of it;
-/// then says "Loaded the world!". When `usable` is false, only sets `loadFailed`.
-void finishLoad(Game& game, bool usable, const SaveBytes& bytes);
+/// The main thread's part of a load: holding the state lock, replaces the grid's cells and
+/// segments by those of a save that readUsableSave found usable, the player takes the game
+/// state and its body moves there at rest, and every actor that the loaded rock encloses is
+/// lifted out of it; then says "Loaded the world!". When `usable` is false, only sets
+/// `loadFailed`.
+void finishLoad(Game& game, bool usable, const ReadSave& save);
 
 /// Saves the world and the player into `directory` at once (writeSaveSaying). It only reads
 /// state that only the calling (main) thread writes, so it takes no lock.

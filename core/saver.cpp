@@ -17,6 +17,7 @@ void writeTaken(Saver& saver, int clicks) {
 }
 
 void readForMainThread(Saver& saver) {
+    saver.loaded.cells = saver.writing.world.get();
     saver.loadUsable = readUsableSave(saver.directory, saver.blockTypes, saver.loaded);
     saver.loadRead.store(true, std::memory_order_release);
 }
@@ -29,6 +30,9 @@ void* saverThreadProc(ALLEGRO_THREAD* thread, void* arg) {
     al_lock_mutex(saver.mutex);
     for (;;) {
         if (saver.pendingClicks > 0) {
+            GAME_ASSERT(!saver.loadRead.load(std::memory_order_relaxed),
+                        "a save was queued while a load waits in the saver's grid: clicks after "
+                        "a Load must wait for it (requestSaveAction)");
             std::swap(saver.pending, saver.writing);
             const int clicks = std::exchange(saver.pendingClicks, 0);
             al_unlock_mutex(saver.mutex);

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 
+#include "core/read_save.h"
 #include "world/block_types.h"
 #include "world/player_record.h"
 #include "world/save_codec.h"
@@ -64,8 +65,9 @@ struct Saver {
     /// `loadUsable` hold the result, cleared by the main thread when it has applied them.
     std::atomic<bool> loadRead;
     bool loadUsable;
-    /// The checked bytes of the load read.
-    SaveBytes loaded;
+    /// The load read, its cells decoded into the `writing` grid: no save is taken while a load
+    /// is on its way, as the clicks after a Load wait for it on the main thread.
+    ReadSave loaded;
 
     /// The main thread's own: the thread runs; a load was queued and not yet applied; the
     /// clicks that came meanwhile, in order.
