@@ -195,8 +195,8 @@ void takeRows(FILE* from, BenchTable& table) {
     }
 }
 
-// This benchmark once more, with the fault library preloaded and every flush slowed.
-bool runSlowDiskChildProcess(BenchTable& table, const char* faultLibrary) {
+// This benchmark once more, for one disk: with the fault library preloaded, every flush is slowed.
+bool runChildProcess(BenchTable& table, const char* disk, const char* faultLibrary) {
     int rows[2];
     if (pipe(rows) != 0) {
         return false;
@@ -207,9 +207,11 @@ bool runSlowDiskChildProcess(BenchTable& table, const char* faultLibrary) {
         dup2(rows[1], STDOUT_FILENO);
         close(rows[0]);
         close(rows[1]);
-        setenv("LD_PRELOAD", faultLibrary, 1);
-        setenv("TELLURN_FAULT", SLOW_FLUSH_FAULT, 1);
-        execl("/proc/self/exe", "tellurn-bench", SLOW_DISK_CHILD_OPTION, nullptr);
+        if (faultLibrary != nullptr) {
+            setenv("LD_PRELOAD", faultLibrary, 1);
+            setenv("TELLURN_FAULT", SLOW_FLUSH_FAULT, 1);
+        }
+        execl("/proc/self/exe", "tellurn-bench", SAVING_CHILD_OPTION, disk, nullptr);
         _exit(127);
     }
     close(rows[1]);
@@ -225,19 +227,19 @@ bool runSlowDiskChildProcess(BenchTable& table, const char* faultLibrary) {
 
 } // namespace
 
-bool benchSavingInPlay(BenchTable& table, int width, int height, const char* fontPath) {
-    const bool plain = savingRun(table, width, height, fontPath, THIS_DISK);
+bool benchSavingInPlay(BenchTable& table) {
+    const bool plain = runChildProcess(table, THIS_DISK, nullptr);
 #ifdef TELLURN_FAULT_LIBRARY
-    return runSlowDiskChildProcess(table, TELLURN_FAULT_LIBRARY) && plain;
+    return runChildProcess(table, SLOW_DISK, TELLURN_FAULT_LIBRARY) && plain;
 #else
     std::fprintf(stderr, "no fault library was built (TELLURN_TESTS=OFF): no slow-disk run\n");
     return false;
 #endif
 }
 
-int runSlowDiskChild(int width, int height, const char* fontPath) {
+int runSavingChild(int width, int height, const char* fontPath, const char* disk) {
     BenchTable table;
-    const bool ran = savingRun(table, width, height, fontPath, SLOW_DISK);
+    const bool ran = savingRun(table, width, height, fontPath, disk);
     for (const BenchRow& row : table.rows) {
         std::printf("%s\t%f\t%s\t%d\t%s\n", ROW_PREFIX, row.value, row.unit.c_str(),
                     row.repetitions, row.what.c_str());
