@@ -4,7 +4,8 @@
 //   tellurn-bench [--run-seconds S] [--quick]
 //
 // --run-seconds sets the length of the real render-thread run (30 by default); --quick takes
-// fewer repetitions everywhere, for trying changes out.
+// fewer repetitions everywhere, for trying changes out. The benchmark runs itself twice more
+// (with --saving-run-child) to save and load in play, on this disk and on a slow one.
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_font.h>
 #include <allegro5/allegro_ttf.h>
@@ -18,6 +19,7 @@
 #include "bench/frame_bench.h"
 #include "bench/render_run.h"
 #include "bench/save_bench.h"
+#include "bench/saving_run.h"
 #include "bench/tick_bench.h"
 
 namespace {
@@ -81,12 +83,16 @@ bool startAllegro() {
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     BenchOptions options;
-    if (!parseOptions(argc, argv, options)) {
+    const bool savingChild = argc == 3 && std::strcmp(argv[1], SAVING_CHILD_OPTION) == 0;
+    if (!savingChild && !parseOptions(argc, argv, options)) {
         return 2;
     }
     if (!startAllegro()) {
         std::fprintf(stderr, "cannot start Allegro\n");
         return 1;
+    }
+    if (savingChild) {
+        return runSavingChild(RUN_SIZE.width, RUN_SIZE.height, FONT_PATH, argv[2]);
     }
     BenchTable table;
     addRow(table, "load average (1 min) at the start, on " + std::to_string(cpuCount()) + " cores",
@@ -105,7 +111,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot open the display for the render-thread run\n");
         return 1;
     }
+    const bool savedInPlay = benchSavingInPlay(table);
     addRow(table, "load average (1 min) at the end", loadAverage(), "", 0);
     printTable(table);
-    return saved ? 0 : 1;
+    return saved && savedInPlay ? 0 : 1;
 }

@@ -28,7 +28,8 @@ struct RunCounts {
     double seconds;
 };
 
-// The game at one display size, with its real render and enemy threads, ticked by its timer.
+} // namespace
+
 bool openRunGame(Game& game, int width, int height, const char* fontPath) {
     if (!buildHeadlessGame(game)) {
         return false;
@@ -53,6 +54,8 @@ bool openRunGame(Game& game, int width, int height, const char* fontPath) {
     return createWorkers(game, failure);
 }
 
+namespace {
+
 // Builds a block up and ahead of the player's head, or mines it again, like a player's clicks.
 void editAhead(Game& game, long tick) {
     Player& player = game.player;
@@ -70,7 +73,8 @@ void editAhead(Game& game, long tick) {
     }
 }
 
-// One tick of the game, the player holding Right and jumping now and then.
+} // namespace
+
 void runTick(Game& game, long tick) {
     al_lock_mutex(game.stateLock);
     game.player.keys[keyRight] = 1;
@@ -81,6 +85,8 @@ void runTick(Game& game, long tick) {
     al_unlock_mutex(game.stateLock);
     tickGame(game);
 }
+
+namespace {
 
 RunCounts runTicks(Game& game, double seconds) {
     RunCounts counts{};

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds tellurn-bench (in build-bench/, or $BUILD_DIR) and runs it under a virtual X server of
+# Builds tellurn-bench (in build-bench/, or $BUILD_DIR) with the tests' fault library, which its
+# slow-disk run preloads into a child of itself, and runs it under a virtual X server of
 # its own. Arguments go to the benchmark, e.g. --quick or --run-seconds 5.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -11,6 +11,7 @@
 
 #include "core/game.h"
 #include "core/save_game.h"
+#include "core/saver.h"
 #include "world/save_file.h"
 
 namespace {
@@ -55,6 +56,33 @@ bool plainRead(const std::string& path, std::vector<char>& bytes) {
     return read;
 }
 
+// What a Save click and a Load click cost the main thread while the saver thread runs: the
+// snapshot into the saver's slot (the clicks come faster than the saves, which coalesce as in
+// play), and applying a checked save.
+void benchClicks(BenchTable& table, Game& game, const std::string& directory, int repetitions,
+                 bool& ok) {
+    game.saver.directory = directory;
+    ok = createSaver(game.saver) && ok;
+    startSaver(game);
+    const int n = repetitions;
+    std::vector<double> clicks;
+    for (int i = 0; i < n; ++i) {
+        const double start = benchSeconds();
+        requestSaveAction(game, SAVE_ACTION);
+        clicks.push_back((benchSeconds() - start) * 1000.0);
+        al_rest(0.02); // a click now and then, not a stream of them
+    }
+    addRow(table, "Save click on the main thread (copy of cells and player, state lock)",
+           median(clicks), "ms", n);
+    stopSaver(game.saver);
+    const std::unique_ptr<World> cells = std::make_unique<World>();
+    ReadSave save{{}, cells.get(), {}};
+    const bool usable = readUsableSave(directory, game.blockTypes, save);
+    ok = usable && ok;
+    addRow(table, "Load click's apply on the main thread (cells, segments, player, lift)",
+           medianMilliseconds(n, [&] { finishLoad(game, usable, save); }), "ms", n);
+}
+
 } // namespace
 
 bool benchSaving(BenchTable& table, int repetitions) {
@@ -83,6 +111,7 @@ bool benchSaving(BenchTable& table, int repetitions) {
         addRow(table, "saving the world (encode, check, write, back up, fsync, rename)", save, "ms",
                n);
         addRow(table, "loading the world (read, check, decode, segments)", load, "ms", n);
+        benchClicks(table, *game, directory, n, ok);
     }
     if (!ok) {
         std::printf("a save, load, plain write or plain read failed in %s\n", directory);

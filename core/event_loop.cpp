@@ -19,7 +19,7 @@ void onKey(const ALLEGRO_EVENT& event, Game& game) {
     al_unlock_mutex(game.stateLock);
 }
 
-// The press takes the state lock itself: a save's file work runs without it.
+// The press takes the state lock itself; a save's file work runs on the saver thread.
 void onMouseDown(const ALLEGRO_EVENT& event, Game& game) {
     handleMouseDown(event, game, GAME_SAVE_DIRECTORY);
 }

@@ -157,6 +157,10 @@ bool createWorkers(Game& game, const char*& failure) {
             return false;
         }
     }
+    if (!createSaver(game.saver)) {
+        failure = "Failed to create the saver thread!\n";
+        return false;
+    }
     return true;
 }
 
@@ -174,9 +178,11 @@ void startWorkers(Game& game) {
         al_start_thread(game.enemyThreads[i]);
     }
     game.enemyPacing = ENEMIES_ON_THREADS;
+    startSaver(game);
 }
 
 void tickGame(Game& game) {
+    applyReadLoad(game);
     advancePhysics(game);
     stepEnemies(game);
     if (game.enemyPacing == ENEMIES_ON_THREADS) {
@@ -192,10 +198,12 @@ void stopWorkers(Game& game) {
     std::printf("Stopping renderer\n");
     stopWorker(game.renderThread, game.render.mutex, game.render.cond);
     game.enemyPacing = ENEMIES_ABSENT;
+    stopSaver(game.saver);
 }
 
 void destroyGame(Game& game) {
     freeSpace(game);
+    destroySaver(game.saver);
     if (game.stateLock != nullptr) {
         al_destroy_mutex(game.stateLock);
         game.stateLock = nullptr;

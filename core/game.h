@@ -3,8 +3,8 @@
 // handler and worker receives what it needs from it by reference.
 //
 // Lifecycle: initGame, then either the window's start-up (core/system.h) or buildHeadlessGame;
-// createWorkers and startWorkers when there is a display; tickGame once per timer event;
-// stopWorkers; destroyGame.
+// createWorkers and startWorkers when there is a display (the saver with them); tickGame once
+// per timer event; stopWorkers; destroyGame.
 #pragma once
 
 #include <allegro5/allegro.h>
@@ -15,6 +15,7 @@
 #include "actors/player.h"
 #include "actors/view.h"
 #include "base/game_random.h"
+#include "core/saver.h"
 #include "presentation/atlas.h"
 #include "presentation/render_thread.h"
 #include "world/block_types.h"
@@ -66,6 +67,8 @@ struct Game {
     EnemyThreadArgs enemyArgs[ENEMY_COUNT];
     /// How the enemies move on a tick.
     EnemyPacing enemyPacing;
+    /// Writes and reads the save for the HUD's clicks while the game runs.
+    Saver saver;
 };
 
 /// The first stage of every game: the generator seeded with START_SEED and the physics space.
@@ -92,21 +95,26 @@ void spawnEnemiesHere(Game& game, ALLEGRO_BITMAP* enemyImage);
 void bindAtlasImages(Game& game);
 
 /// Says so and creates the render thread, then the 25 enemy threads, with their mutexes and
-/// conditions, not started. Returns false, with `failure` naming what, when one cannot be made.
+/// conditions, not started; then, silently, the saver (its directory set beforehand, the
+/// working directory by default). Returns false, with `failure` naming what, when one cannot
+/// be made.
 bool createWorkers(Game& game, const char*& failure);
 
-/// Starts the render thread, then enemy 0 to 24, each given its start place first. From now on
-/// the render thread owns the display's drawing context.
+/// Starts the render thread, then enemy 0 to 24, each given its start place first, then the
+/// saver. From now on the render thread owns the display's drawing context.
 void startWorkers(Game& game);
 
-/// One tick: under the state lock the space steps once, the player follows its body and its
+/// One tick: a load the saver has read is applied first (applyReadLoad); under the state lock
+/// the space steps once, the player follows its body and its
 /// keys, and the tick's view is worked out; then the enemies step: their threads are woken, or,
 /// without workers, each steps here in turn. Last the render thread is woken.
 void tickGame(Game& game);
 
-/// Stops and joins enemy 0 to 24, then the render thread, saying so on the console.
+/// Stops and joins enemy 0 to 24, then the render thread, saying so on the console; then,
+/// silently, the saver, which first finishes the save clicked last.
 void stopWorkers(Game& game);
 
-/// Frees the space with every body and shape in it (the world's segments included) and the
-/// state lock. The library objects of a windowed game are the caller's.
+/// Frees the space with every body and shape in it (the world's segments included), the
+/// saver's mutex and condition and the state lock. The library objects of a windowed game are the
+/// caller's.
 void destroyGame(Game& game);

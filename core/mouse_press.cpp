@@ -8,8 +8,13 @@
 
 namespace {
 
+// A running game hands the click to its saver thread; a game without one (tests, tools) saves
+// or loads at once.
 void workHudButton(HudButton button, Game& game, const std::string& saveDirectory) {
-    if (button == HUD_SAVE_BUTTON) {
+    const SaveAction action = button == HUD_SAVE_BUTTON ? SAVE_ACTION : LOAD_ACTION;
+    if (saverRunning(game.saver)) {
+        requestSaveAction(game, action);
+    } else if (action == SAVE_ACTION) {
         saveWorld(game, saveDirectory);
     } else {
         loadWorld(game, saveDirectory);

@@ -10,8 +10,9 @@
 /// Mouse button that mines and works the HUD buttons.
 constexpr unsigned MINING_BUTTON = 1;
 
-/// Handles one ALLEGRO_EVENT_MOUSE_BUTTON_DOWN: a left press inside a HUD button saves the game
-/// into `saveDirectory` or loads it from there, and does nothing else; otherwise the press mines
+/// Handles one ALLEGRO_EVENT_MOUSE_BUTTON_DOWN: a left press inside a HUD button saves or loads
+/// the game, and does nothing else: through the saver when it runs (requestSaveAction, the
+/// saver's directory), else at once into or from `saveDirectory`; otherwise the press mines
 /// (left) or places (other buttons) in the cell drawn under the pointer, under the state lock.
 /// A pixel that shows no cell of the grid is ignored.
 void handleMouseDown(ALLEGRO_EVENT event, Game& game, const std::string& saveDirectory);

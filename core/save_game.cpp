@@ -1,7 +1,9 @@
 #include "core/save_game.h"
 
+#include <algorithm>
 #include <allegro5/allegro.h>
 #include <cstdio>
+#include <memory>
 
 #include "actors/lift.h"
 #include "actors/physics.h"
@@ -33,26 +35,48 @@ void placeBodyAtRest(Player& player) {
     cpBodySetVelocity(player.body, cpvzero);
 }
 
-// Replaces the game by a validated save. The caller holds the state lock.
-void applySave(const SaveBytes& bytes, Game& game) {
+// Replaces the game by a save made ready by readUsableSave. The caller holds the state lock.
+void applySave(const ReadSave& save, Game& game) {
     clearWorldSegments(game.world, game.space);
-    decodeSavedCells(bytes, game.blockTypes, game.world);
-    buildWorldSegments(game.world, game.space);
+    std::copy(std::begin(save.cells->cells), std::end(save.cells->cells),
+              std::begin(game.world.cells));
+    addSegmentsOnFaces(game.world, game.space, save.faces);
     markAllCellsChanged(game.world);
-    decodeSavedPlayer(bytes.data(), game.player);
+    decodeSavedPlayer(save.bytes.data(), game.player);
     placeBodyAtRest(game.player);
     liftActorsOutOfRock(game.space, game.player, game.enemies, ENEMY_COUNT, game.world);
 }
 
-// Reads and checks the save, or else the backup; says on the console what it found.
-bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, SaveBytes& bytes) {
+} // namespace
+
+bool writeSaveSaying(const World& world, const Player& player, const BlockTypes& blockTypes,
+                     const std::string& directory, SaveBytes& bytes, int clicks) {
+    encodeSave(world, player, bytes);
+    std::string problem;
+    // The game never writes a file that its own Load would refuse.
+    const bool saved = validateSave(bytes, blockTypes, problem) &&
+                       writeSaveFile(directory, bytes, blockTypes, problem);
+    for (int click = 0; click < clicks; ++click) {
+        if (!saved) {
+            std::printf("Save failed: %s\n", problem.c_str());
+            continue;
+        }
+        if (!problem.empty()) {
+            std::printf("Saved, but %s\n", problem.c_str());
+        }
+        std::printf("Saved the world!\n");
+    }
+    return saved;
+}
+
+bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, ReadSave& save) {
     const SavePaths paths = savePaths(directory);
     std::string problem;
-    const SaveReadResult found = readSaveFile(paths.save, bytes, problem);
-    if (found == SAVE_READ && validateSave(bytes, blockTypes, problem)) {
-        return true;
-    }
-    if (loadBackupInstead(paths, blockTypes, found, problem, bytes)) {
+    const SaveReadResult found = readSaveFile(paths.save, save.bytes, problem);
+    if ((found == SAVE_READ && validateSave(save.bytes, blockTypes, problem)) ||
+        loadBackupInstead(paths, blockTypes, found, problem, save.bytes)) {
+        decodeSavedCells(save.bytes, blockTypes, *save.cells);
+        listSegmentFaces(*save.cells, save.faces);
         return true;
     }
     if (found == SAVE_MISSING) {
@@ -63,31 +87,10 @@ bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, 
     return false;
 }
 
-} // namespace
-
-bool saveWorld(const Game& game, const std::string& directory) {
-    SaveBytes bytes;
-    encodeSave(game.world, game.player, bytes);
-    std::string problem;
-    // The game never writes a file that its own Load would refuse.
-    if (!validateSave(bytes, game.blockTypes, problem) ||
-        !writeSaveFile(directory, bytes, game.blockTypes, problem)) {
-        std::printf("Save failed: %s\n", problem.c_str());
-        return false;
-    }
-    if (!problem.empty()) {
-        std::printf("Saved, but %s\n", problem.c_str());
-    }
-    std::printf("Saved the world!\n");
-    return true;
-}
-
-bool loadWorld(Game& game, const std::string& directory) {
-    SaveBytes bytes;
-    const bool usable = readUsableSave(directory, game.blockTypes, bytes);
+void finishLoad(Game& game, bool usable, const ReadSave& save) {
     al_lock_mutex(game.stateLock);
     if (usable) {
-        applySave(bytes, game);
+        applySave(save, game);
     } else {
         game.player.loadFailed = 1;
     }
@@ -95,5 +98,17 @@ bool loadWorld(Game& game, const std::string& directory) {
     if (usable) {
         std::printf("Loaded the world!\n");
     }
+}
+
+bool saveWorld(const Game& game, const std::string& directory) {
+    SaveBytes bytes;
+    return writeSaveSaying(game.world, game.player, game.blockTypes, directory, bytes, 1);
+}
+
+bool loadWorld(Game& game, const std::string& directory) {
+    const std::unique_ptr<World> cells = std::make_unique<World>();
+    ReadSave save{{}, cells.get(), {}};
+    const bool usable = readUsableSave(directory, game.blockTypes, save);
+    finishLoad(game, usable, save);
     return usable;
 }

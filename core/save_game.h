@@ -1,23 +1,41 @@
 // The game's Save and Load: what a Save or Load click, or a load at start, does to the whole
-// game, with the console lines that say how it went.
+// game, with the console lines that say how it went. Each has one path for its file work and
+// one for what the main thread does, shared by the synchronous calls here (the load at start,
+// tests, the benchmark) and the saver thread (core/saver.h).
 #pragma once
 
 #include <string>
 
 #include "core/game.h"
+#include "core/read_save.h"
 
-/// Saves the world and the player into `directory` and says on the console whether it worked.
-/// The bytes about to be written must pass the game's own check (validateSave): a state that
-/// fails it is a failed save that touches no file. It only reads state that only the calling
-/// (main) thread writes, so it takes no lock.
+/// Encodes the world and the player into `bytes` (a buffer reused from save to save), checks
+/// them and writes them as the save in `directory`, then says on the console how it went,
+/// `clicks` times over: once for each Save click the write answers. The bytes must pass the
+/// game's own check (validateSave): a state that fails it is a failed save that touches no
+/// file. Touches nothing but `bytes` and the files; returns true when the new save is in place.
+bool writeSaveSaying(const World& world, const Player& player, const BlockTypes& blockTypes,
+                     const std::string& directory, SaveBytes& bytes, int clicks);
+
+/// Reads and checks the save in `directory`, or, when the save is missing or refused, its
+/// backup if that is a good save; a refused save is then renamed aside (SAVE_DAMAGED_SUFFIX)
+/// and one line says what was wrong, that the backup was loaded and where the refused file
+/// went. When neither is usable, says why. A usable save is decoded into `save.cells` and its
+/// segment faces listed. Touches nothing but `save` and the files; returns true when `save`
+/// holds a save that loads.
+bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, ReadSave& save);
+
+/// The main thread's part of a load: holding the state lock, replaces the grid's cells and
+/// segments by those of a save that readUsableSave found usable, the player takes the game
+/// state and its body moves there at rest, and every actor that the loaded rock encloses is
+/// lifted out of it; then says "Loaded the world!". When `usable` is false, only sets
+/// `loadFailed`.
+void finishLoad(Game& game, bool usable, const ReadSave& save);
+
+/// Saves the world and the player into `directory` at once (writeSaveSaying). It only reads
+/// state that only the calling (main) thread writes, so it takes no lock.
 bool saveWorld(const Game& game, const std::string& directory);
 
-/// Loads the save in `directory`, or, when the save is missing or refused, its backup if that is
-/// a good save; a refused save is then renamed aside (SAVE_DAMAGED_SUFFIX) and one line says
-/// what was wrong, that the backup was loaded and where the refused file went. The whole file
-/// is read and checked first; then, holding the state lock, the grid and its segments are
-/// replaced, the player takes the game state and its body moves there at rest, and every actor
-/// that the loaded rock encloses is lifted out of it. When neither loads, `loadFailed` is set
-/// and nothing else changes. Says on the console what happened; returns true when a world was
-/// loaded.
+/// Loads the save in `directory` at once: readUsableSave, then finishLoad. Returns true when a
+/// world was loaded.
 bool loadWorld(Game& game, const std::string& directory);

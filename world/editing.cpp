@@ -255,27 +255,45 @@ bool placeBlock(World& world, const BlockTypes& blockTypes, Player& player, cpSp
 
 void clearWorldSegments(World& world, cpSpace* space) {
     for (Block& cell : world.cells) {
+        // Most cells hold no segment: those are passed over at a glance.
+        if (cell.topShape == nullptr && cell.bottomShape == nullptr && cell.rightShape == nullptr &&
+            cell.leftShape == nullptr) {
+            continue;
+        }
         for (int edge = 0; edge < EDGE_COUNT; ++edge) {
             dropEdgeSegment(space, cell, static_cast<BlockEdge>(edge));
         }
     }
 }
 
-void buildWorldSegments(World& world, cpSpace* space) {
+void listSegmentFaces(const World& world, std::vector<SegmentFace>& faces) {
+    faces.clear();
     for (int column = 0; column < WORLD_COLUMNS; ++column) {
         for (int row = 0; row < WORLD_ROWS; ++row) {
             if (!blockIsSolid(cellAt(world, column, row))) {
                 continue;
             }
             for (BlockEdge edge : MINING_ORDER) {
-                GAME_ASSERT(blockEdgeShape(cellAt(world, column, row), edge) == nullptr,
-                            "building segments over old ones: clear the world's segments first");
                 if (neighbourPassable(world, column, row, edge)) {
-                    putEdgeSegment(world, space, column, row, edge, 0.0, GROUND_FRICTION);
+                    faces.push_back({column, row, edge});
                 }
             }
         }
     }
+}
+
+void addSegmentsOnFaces(World& world, cpSpace* space, const std::vector<SegmentFace>& faces) {
+    for (const SegmentFace& face : faces) {
+        GAME_ASSERT(blockEdgeShape(cellAt(world, face.column, face.row), face.edge) == nullptr,
+                    "building segments over old ones: clear the world's segments first");
+        putEdgeSegment(world, space, face.column, face.row, face.edge, 0.0, GROUND_FRICTION);
+    }
+}
+
+void buildWorldSegments(World& world, cpSpace* space) {
+    std::vector<SegmentFace> faces;
+    listSegmentFaces(world, faces);
+    addSegmentsOnFaces(world, space, faces);
 }
 
 bool worldSegmentsConsistent(const World& world, cpSpace* space, std::string& problem) {

@@ -5,6 +5,7 @@
 
 #include <chipmunk/chipmunk.h>
 #include <string>
+#include <vector>
 
 #include "world/block_types.h"
 #include "world/player_record.h"
@@ -33,6 +34,20 @@ bool placeBlock(World& world, const BlockTypes& blockTypes, Player& player, cpSp
 
 /// Takes every segment the cells hold out of the space, frees it and clears the references.
 void clearWorldSegments(World& world, cpSpace* space);
+
+/// One face of a cell that gets a ground segment.
+struct SegmentFace {
+    int column, row;
+    BlockEdge edge;
+};
+
+/// The faces between a solid cell and a passable neighbour, in the order buildWorldSegments
+/// gives them segments. Reads the cells alone, so it may run on any thread over a grid of its
+/// own (a load works them out off the main thread).
+void listSegmentFaces(const World& world, std::vector<SegmentFace>& faces);
+
+/// Gives each listed face of the grid a ground segment; none of them may hold one yet.
+void addSegmentsOnFaces(World& world, cpSpace* space, const std::vector<SegmentFace>& faces);
 
 /// Gives every face between a solid and a passable cell a ground segment; the grid must hold
 /// no segment references yet (as after clearWorldSegments or a load).

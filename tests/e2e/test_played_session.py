@@ -3,7 +3,10 @@ dig two surface blocks beside the player, build one back as Grass, try to build 
 player's own cells, save again; every save works, the file holds exactly the generated world with
 those edits and the counts, and the backup the world before them. A second run loads the save:
 the picture shows the edits and the player stands on the loaded ground. Then the save is damaged:
-a third run's Load says so, loads the backup and shows the world as it was before the edits."""
+a third run's Load says so, loads the backup and shows the world as it was before the edits.
+On a disk whose every flush takes 300 ms, five Save clicks and a Load click in a row all complete
+with their lines, the Load after the saves; Saves clicked just before the window is closed are
+written before the farewell, with the edit made just before them."""
 
 import struct
 import sys
@@ -27,6 +30,9 @@ REBUILT = 5  # the column built back with Grass
 
 SAVE_NAME = "TellurnSave.wld"
 SAVE_SIZE = 15206704
+SAVE_LOAD_LINES = ("Saved the world!", "Loaded the world!")
+SAVE_LOAD_PROBLEMS = ("Save failed", "Saved, but", "Cannot load", "No save found")
+FAREWELL = "Quitting, Thanks for playing!"
 HEADER = struct.Struct("<ff4i")  # x, y, dirt, grass, stone and gold counts
 RECORD = struct.Struct("<8siIB3xffIIII")  # name, id, bitmap, passable, x, y, four segments
 
@@ -39,6 +45,12 @@ def landed(shot):
     """The player's box at (25, 450) on the grass."""
     return (shot.is_filled(PLAYER_TEAL, *PLAYER_BOX)
             and shot.pixel(700, 470) == GRASS and shot.pixel(700, 469) == AIR)
+
+
+def said(lines):
+    """The lines that Save and Load clicks print, in order."""
+    return [line for line in lines
+            if line in SAVE_LOAD_LINES or line.startswith(SAVE_LOAD_PROBLEMS)]
 
 
 def edited_world(ids):
@@ -104,6 +116,39 @@ class PlayedSession(harness.GameTestCase):
         self.assertEqual(bytes(data), save.with_name(SAVE_NAME + ".damaged").read_bytes())
         third.close(display)
         self.assertEqual(0, third.wait_exit())
+
+    def test_saves_and_a_load_on_a_slow_disk_keep_their_order(self):
+        game = self.start_game(fault="slow-fsync:300")
+        game.click_menu(game.wait_for_menu(), "New World")
+        display = game.wait_for_game_display((WIDTH, HEIGHT))
+        game.wait_for_picture("the player on the grass", display, landed, 30)
+        for _ in range(5):
+            game.click(display, WIDTH - 80, 10)
+        game.click(display, WIDTH - 20, 10)
+        game.wait_for_line("Loaded the world!", 30)
+        self.assertEqual(["Saved the world!"] * 5 + ["Loaded the world!"], said(game.lines()),
+                         "the Load loads what the five saves before it wrote")
+
+        # Each Save after a dig: the second waits while the first is written, unless that is done.
+        for column in DUG:
+            game.click(display, *cell_centre(column, SURFACE_ROW))
+            game.wait_for_picture("the dug cell", display, lambda s: s.pixel(
+                *cell_centre(column, SURFACE_ROW)) == UNDERGROUND, 5)
+            game.click(display, WIDTH - 80, 10)
+        game.close(display)
+        self.assertEqual(0, game.wait_exit(30))
+        lines = game.lines()
+        self.assertEqual(["Saved the world!"] * 5 + ["Loaded the world!"] + ["Saved the world!"] * 2,
+                         said(lines))
+        last_saved = max(i for i, line in enumerate(lines) if line == "Saved the world!")
+        self.assertLess(last_saved, lines.index(FAREWELL),
+                        "the last save is written before the farewell")
+        self.assert_closed_in_order([line for line in lines if line != "Saved the world!"])
+        data = (Path(game.workdir) / SAVE_NAME).read_bytes()
+        for column in DUG:
+            record = 304 + (column * harness.WORLD_ROWS + SURFACE_ROW) * RECORD.size
+            self.assertEqual(6, RECORD.unpack_from(data, record)[1],
+                             "the save holds the dug cell (%d, %d)" % (column, SURFACE_ROW))
 
     def save(self, game, display, count):
         """Clicks Save and waits for the count-th "Saved the world!"."""

@@ -9,6 +9,11 @@
  *   thread-bitmaps  al_create_bitmap fails off the main thread, as on a display with no room
  *             left for textures: the render thread's chunk bitmaps are the only bitmaps the game
  *             makes on another thread
+ * Two more make every flush slow instead of failing it:
+ *   slow-fsync:MS     each fsync sleeps MS milliseconds first, as on a slow hard disk, an SD
+ *             card or a network home directory
+ *   held-fsync:PATH   each fsync waits while the file PATH exists: a test holds a save in the
+ *             middle of its writing and lets it go by removing the file
  * The variable is read at every call, and calls are counted only while it names them, so a
  * forked child can set it for itself. Unset, every call goes through. */
 #define _GNU_SOURCE
@@ -17,6 +22,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 enum { FAULT_LINK, FAULT_FSYNC, FAULT_RENAME, FAULT_WRITE, FAULT_THREAD_BITMAPS };
@@ -64,7 +70,35 @@ int link(const char* from, const char* to) {
     return ((int (*)(const char*, const char*))real("link"))(from, to);
 }
 
+/* The value after "name:" when TELLURN_FAULT names this slow flush, or NULL. */
+static const char* slowFlush(const char* name) {
+    const char* spec = getenv("TELLURN_FAULT");
+    const size_t length = strlen(name);
+    if (spec == NULL || strncmp(spec, name, length) != 0 || spec[length] != ':') {
+        return NULL;
+    }
+    return spec + length + 1;
+}
+
+static void sleepMilliseconds(long milliseconds) {
+    struct timespec pause = {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+    while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+    }
+}
+
+static void delayFlush(void) {
+    const char* slow = slowFlush("slow-fsync");
+    if (slow != NULL) {
+        sleepMilliseconds(atol(slow));
+    }
+    const char* gate = slowFlush("held-fsync");
+    while (gate != NULL && access(gate, F_OK) == 0) {
+        sleepMilliseconds(1);
+    }
+}
+
 int fsync(int file) {
+    delayFlush();
     if (failing(FAULT_FSYNC)) {
         return -1;
     }
