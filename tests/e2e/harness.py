@@ -642,6 +642,15 @@ def find_world_seed(picture, candidates, offset_x, offset_y, skip=()):
                        + "\n".join(report))
 
 
+def sanitizer_reports():
+    """The report files a sanitizer build has written so far into TELLURN_SANITIZER_LOG_DIR (its
+    TSAN_OPTIONS or ASAN_OPTIONS log_path points there); none when that names no folder."""
+    folder = os.environ.get("TELLURN_SANITIZER_LOG_DIR")
+    if not folder or not Path(folder).is_dir():
+        return []
+    return sorted(str(p) for p in Path(folder).iterdir() if p.is_file())
+
+
 class GameTestCase(unittest.TestCase):
     """A test case whose games run on their own virtual screen and working directory, all
     cleaned up after each test whatever happens. The console logs and the last screenshot of
@@ -654,6 +663,7 @@ class GameTestCase(unittest.TestCase):
         self.workdirs = []
         self.games = []
         self.last_shot = None
+        self.reports_before = sanitizer_reports()
 
     def tearDown(self):
         for game in self.games:
@@ -661,6 +671,13 @@ class GameTestCase(unittest.TestCase):
         self._keep_artifacts()
         for workdir in self.workdirs:
             shutil.rmtree(workdir, ignore_errors=True)
+
+    def assert_no_sanitizer_report(self):
+        """Fails, printing them, when a sanitizer wrote reports since the test began."""
+        new_reports = [r for r in sanitizer_reports() if r not in self.reports_before]
+        for report in new_reports:
+            print("---- %s\n%s" % (report, Path(report).read_text(errors="replace")[:20000]))
+        self.assertEqual([], new_reports, "the sanitizer reported during the test")
 
     def _keep_artifacts(self):
         if TOOLS.artifacts is None:
