@@ -44,13 +44,13 @@ static struct Fault faults[] = {
 /* True, with errno set, when this call is one that TELLURN_FAULT makes fail. */
 static int failing(int which) {
     struct Fault* fault = &faults[which];
-    const char* spec = getenv("TELLURN_FAULT");
+    const char* setting = getenv("TELLURN_FAULT");
     const size_t length = strlen(fault->call);
-    if (spec == NULL || strncmp(spec, fault->call, length) != 0 ||
-        (spec[length] != '\0' && spec[length] != ':')) {
+    if (setting == NULL || strncmp(setting, fault->call, length) != 0 ||
+        (setting[length] != '\0' && setting[length] != ':')) {
         return 0;
     }
-    const long nth = spec[length] == ':' ? atol(spec + length + 1) : 0;
+    const long nth = setting[length] == ':' ? atol(setting + length + 1) : 0;
     fault->calls += 1;
     if (nth != 0 && fault->calls != nth) {
         return 0;
@@ -72,12 +72,12 @@ int link(const char* from, const char* to) {
 
 /* The value after "name:" when TELLURN_FAULT names this slow flush, or NULL. */
 static const char* slowFlush(const char* name) {
-    const char* spec = getenv("TELLURN_FAULT");
+    const char* setting = getenv("TELLURN_FAULT");
     const size_t length = strlen(name);
-    if (spec == NULL || strncmp(spec, name, length) != 0 || spec[length] != ':') {
+    if (setting == NULL || strncmp(setting, name, length) != 0 || setting[length] != ':') {
         return NULL;
     }
-    return spec + length + 1;
+    return setting + length + 1;
 }
 
 static void sleepMilliseconds(long milliseconds) {
