@@ -70,7 +70,6 @@ bool liftOutOfRock(cpSpace* space, cpBody* body, const World& world) {
 
 void liftActorsOutOfRock(cpSpace* space, Player& player, Enemy* enemies, int count,
                          const World& world) {
-    cpSpaceReindexShapesForBody(space, player.body);
     if (liftOutOfRock(space, player.body, world)) {
         copyPlayerPosition(player);
     }

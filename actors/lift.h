@@ -24,7 +24,6 @@ bool nearestFreeTop(const World& world, double left, double top, double& freeTop
 bool liftOutOfRock(cpSpace* space, cpBody* body, const World& world);
 
 /// After a load: lifts the player and each of the `count` enemies that has a body out of rock,
-/// with their records following their bodies. The loaded player's body moved without a step,
-/// so the space learns where its box is now either way. The caller holds the state lock.
+/// with their records following their bodies. The caller holds the state lock.
 void liftActorsOutOfRock(cpSpace* space, Player& player, Enemy* enemies, int count,
                          const World& world);

@@ -36,6 +36,10 @@ View computeView(float px, float py, int width, int height) {
     return {axisOffset(px, width, WORLD_WIDTH), axisOffset(py, height, WORLD_HEIGHT)};
 }
 
+View playerView(const Player& player) {
+    return computeView(player.x, player.y, player.screenWidth, player.screenHeight);
+}
+
 int screenPixel(double coordinate) {
     return static_cast<int>(std::floor(coordinate));
 }

@@ -3,6 +3,8 @@
 // this one mapping, so what is drawn under the pointer is what the pointer selects.
 #pragma once
 
+#include "world/player_record.h"
+
 /// The mapping screen = world + offset on both axes; the offsets are whole pixels. On each
 /// axis the view shows the world's start edge (offset 0), its end edge, or follows the player.
 struct View {
@@ -22,6 +24,9 @@ struct CellRange {
 
 /// The view for the player's top-left corner (px, py) on a display of width x height pixels.
 View computeView(float px, float py, int width, int height);
+
+/// The view that follows the player on its own display.
+View playerView(const Player& player);
 
 /// Whole screen pixel of a screen coordinate (rounded down, so cells tile without gaps).
 int screenPixel(double coordinate);

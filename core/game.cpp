@@ -82,7 +82,7 @@ void advancePhysics(Game& game) {
     cpSpaceStep(game.space, TICK_SECONDS);
     copyPlayerPosition(player);
     updatePlayer(player, game.world);
-    game.tickView = computeView(player.x, player.y, player.screenWidth, player.screenHeight);
+    game.tickView = playerView(player);
     al_unlock_mutex(game.stateLock);
 }
 
@@ -113,8 +113,6 @@ bool buildHeadlessGame(Game& game) {
     createPlayerAndWalls(game);
     initBlockTypes(game.blockTypes);
     game.stateLock = al_create_mutex();
-    game.tickView = computeView(game.player.x, game.player.y, game.player.screenWidth,
-                                game.player.screenHeight);
     return game.stateLock != nullptr;
 }
 
@@ -166,8 +164,7 @@ bool createWorkers(Game& game, const char*& failure) {
 
 void startWorkers(Game& game) {
     game.render.blockTypes = game.blockTypes; // bound to the atlas by now
-    game.tickView = computeView(game.player.x, game.player.y, game.player.screenWidth,
-                                game.player.screenHeight);
+    game.tickView = playerView(game.player);  // before any enemy thread can read it
     al_set_target_bitmap(nullptr); // the display's context can be current on one thread only
     al_start_thread(game.renderThread);
     for (int i = 0; i < ENEMY_COUNT; ++i) {

@@ -24,7 +24,7 @@ void workHudButton(HudButton button, Game& game, const std::string& saveDirector
 // Mines or places in the cell drawn under the pixel, through the renderer's own view.
 void editCellUnderPointer(int mx, int my, unsigned button, Game& game) {
     Player& player = game.player;
-    const View view = computeView(player.x, player.y, player.screenWidth, player.screenHeight);
+    const View view = playerView(player);
     int column = 0;
     int row = 0;
     if (!cellUnderPixel(view, mx, my, column, row)) {

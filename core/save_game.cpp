@@ -29,10 +29,13 @@ bool loadBackupInstead(const SavePaths& paths, const BlockTypes& blockTypes, Sav
     return true;
 }
 
-void placeBodyAtRest(Player& player) {
+// Moved without a step, the body's box is reindexed at once, so that a placing click before
+// the next tick is checked against where the player is now.
+void placeBodyAtRest(Player& player, cpSpace* space) {
     cpBodySetPosition(player.body,
                       cpv(player.x + ACTOR_WIDTH / 2.0, player.y + ACTOR_HEIGHT / 2.0));
     cpBodySetVelocity(player.body, cpvzero);
+    cpSpaceReindexShapesForBody(space, player.body);
 }
 
 // Replaces the game by a save made ready by readUsableSave. The caller holds the state lock.
@@ -43,7 +46,7 @@ void applySave(const ReadSave& save, Game& game) {
     addSegmentsOnFaces(game.world, game.space, save.faces);
     markAllCellsChanged(game.world);
     decodeSavedPlayer(save.bytes.data(), game.player);
-    placeBodyAtRest(game.player);
+    placeBodyAtRest(game.player, game.space);
     liftActorsOutOfRock(game.space, game.player, game.enemies, ENEMY_COUNT, game.world);
 }
 

@@ -39,7 +39,7 @@ void renderOneFrame(RenderContext& context) {
 
 void snapshotActors(const Player& player, Enemy* const* enemies, FrameSnapshot& snapshot) {
     snapshot.player = player;
-    snapshot.view = computeView(player.x, player.y, player.screenWidth, player.screenHeight);
+    snapshot.view = playerView(player);
     for (int i = 0; i < ENEMY_COUNT; ++i) {
         const Enemy& enemy = *enemies[i];
         // Before its first step an enemy's x and y are its start data, not its box.

@@ -66,8 +66,7 @@ bool stageBackup(const SavePaths& paths, const BlockTypes& blockTypes, bool& sta
                  std::string& problem) {
     SaveBytes current;
     std::string refused; // why the current save is no backup does not concern the new save
-    staged = readSaveFile(paths.save, current, refused) == SAVE_READ &&
-             validateSave(current, blockTypes, refused);
+    staged = readGoodSave(paths.save, blockTypes, current, refused);
     return !staged || writeNewFile(paths.backupTemporary, current, problem);
 }
 

@@ -110,7 +110,7 @@ struct Soak {
         if (!cellInGrid(column, row)) {
             return;
         }
-        const View view = computeView(player.x, player.y, player.screenWidth, player.screenHeight);
+        const View view = playerView(player);
         const int mx = viewScreenX(view, column * BLOCK_SIZE + 5);
         const int my = viewScreenY(view, row * BLOCK_SIZE + 5);
         if (hudButtonAt(mx, my, player.screenWidth) != HUD_NO_BUTTON) {

@@ -20,9 +20,7 @@ struct EnemyOnGround : PlayerInWorld {
         placeEnemyAt(4400.0f, 1190.0f);
     }
 
-    View playerView() const {
-        return computeView(player.x, player.y, player.screenWidth, player.screenHeight);
-    }
+    View playerView() const { return ::playerView(player); }
 
     void placeEnemyAt(float x, float y) { cpBodySetPosition(enemy.body, cpv(x + 5, y + 10)); }
 
