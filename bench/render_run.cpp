@@ -126,6 +126,7 @@ bool benchRenderRun(BenchTable& table, int width, int height, double seconds,
     const RunCounts counts = runTicks(*game, seconds);
     const long frames = static_cast<long>(game->render.framesDrawn.load());
     stopWorkers(*game);
+    finishSaver(*game, CLOSE_SAVE_SECONDS);
     const std::string what = "real render thread, " + std::to_string(width) + " x " +
                              std::to_string(height) + ", " +
                              std::to_string(static_cast<int>(seconds)) + " s: ";

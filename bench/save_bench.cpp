@@ -61,7 +61,7 @@ bool plainRead(const std::string& path, std::vector<char>& bytes) {
 // play), and applying a checked save.
 void benchClicks(BenchTable& table, Game& game, const std::string& directory, int repetitions,
                  bool& ok) {
-    game.saver.directory = directory;
+    game.saver.folder.directory = directory;
     ok = createSaver(game.saver) && ok;
     startSaver(game);
     const int n = repetitions;
@@ -74,10 +74,10 @@ void benchClicks(BenchTable& table, Game& game, const std::string& directory, in
     }
     addRow(table, "Save click on the main thread (copy of cells and player, state lock)",
            median(clicks), "ms", n);
-    stopSaver(game.saver);
+    ok = finishSaver(game, CLOSE_SAVE_SECONDS) && ok;
     const std::unique_ptr<World> cells = std::make_unique<World>();
     ReadSave save{{}, cells.get(), {}};
-    const bool usable = readUsableSave(directory, game.blockTypes, save);
+    const bool usable = readUsableSave(game.saver.folder, game.blockTypes, save);
     ok = usable && ok;
     addRow(table, "Load click's apply on the main thread (cells, segments, player, lift)",
            medianMilliseconds(n, [&] { finishLoad(game, usable, save); }), "ms", n);
@@ -106,8 +106,9 @@ bool benchSaving(BenchTable& table, int repetitions) {
            medianMilliseconds(n, [&] { ok = plainRead(plainPath, bytes) && ok; }), "ms", n);
     {
         QuietStdout quiet;
-        const double save = medianMilliseconds(n, [&] { ok = saveWorld(*game, directory) && ok; });
-        const double load = medianMilliseconds(n, [&] { ok = loadWorld(*game, directory) && ok; });
+        game->saver.folder.directory = directory;
+        const double save = medianMilliseconds(n, [&] { ok = saveWorld(*game) && ok; });
+        const double load = medianMilliseconds(n, [&] { ok = loadWorld(*game) && ok; });
         addRow(table, "saving the world (encode, check, write, back up, fsync, rename)", save, "ms",
                n);
         addRow(table, "loading the world (read, check, decode, segments)", load, "ms", n);

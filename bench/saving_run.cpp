@@ -144,7 +144,7 @@ bool savingRun(BenchTable& table, int width, int height, const char* fontPath, c
     if (mkdtemp(directory) == nullptr) {
         return false;
     }
-    game->saver.directory = directory;
+    game->saver.folder.directory = directory;
     if (!openRunGame(*game, width, height, fontPath)) {
         std::filesystem::remove_all(directory);
         return false;
@@ -158,6 +158,7 @@ bool savingRun(BenchTable& table, int width, int height, const char* fontPath, c
     watch.stop = true;
     watcher.join();
     stopWorkers(*game);
+    finishSaver(*game, CLOSE_SAVE_SECONDS);
     const bool loaded = times.loadApplied > 0;
     if (loaded) {
         addSavingRows(table,

@@ -3,9 +3,7 @@
 #include <allegro5/allegro.h>
 
 #include "core/mouse_press.h"
-#include "core/save_game.h"
 #include "presentation/keyboard.h"
-#include "world/save_file.h"
 
 namespace {
 
@@ -21,7 +19,7 @@ void onKey(const ALLEGRO_EVENT& event, Game& game) {
 
 // The press takes the state lock itself; a save's file work runs on the saver thread.
 void onMouseDown(const ALLEGRO_EVENT& event, Game& game) {
-    handleMouseDown(event, game, GAME_SAVE_DIRECTORY);
+    handleMouseDown(event, game);
 }
 
 struct EventHandler {

@@ -195,12 +195,12 @@ void stopWorkers(Game& game) {
     std::printf("Stopping renderer\n");
     stopWorker(game.renderThread, game.render.mutex, game.render.cond);
     game.enemyPacing = ENEMIES_ABSENT;
-    stopSaver(game.saver);
 }
 
 void destroyGame(Game& game) {
     freeSpace(game);
     destroySaver(game.saver);
+    unlockSaveFolder(game.saveLock);
     if (game.stateLock != nullptr) {
         al_destroy_mutex(game.stateLock);
         game.stateLock = nullptr;

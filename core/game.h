@@ -4,7 +4,7 @@
 //
 // Lifecycle: initGame, then either the window's start-up (core/system.h) or buildHeadlessGame;
 // createWorkers and startWorkers when there is a display (the saver with them); tickGame once
-// per timer event; stopWorkers; destroyGame.
+// per timer event; stopWorkers, then finishSaver; destroyGame.
 #pragma once
 
 #include <allegro5/allegro.h>
@@ -19,6 +19,7 @@
 #include "presentation/atlas.h"
 #include "presentation/render_thread.h"
 #include "world/block_types.h"
+#include "world/save_lock.h"
 #include "world/world_grid.h"
 
 struct ALLEGRO_FONT;
@@ -69,6 +70,8 @@ struct Game {
     EnemyPacing enemyPacing;
     /// Writes and reads the save for the HUD's clicks while the game runs.
     Saver saver;
+    /// The lock on the save folder, held for the whole run by a game with a window.
+    SaveLock saveLock;
 };
 
 /// The first stage of every game: the generator seeded with START_SEED and the physics space.
@@ -110,8 +113,8 @@ void startWorkers(Game& game);
 /// without workers, each steps here in turn. Last the render thread is woken.
 void tickGame(Game& game);
 
-/// Stops and joins enemy 0 to 24, then the render thread, saying so on the console; then,
-/// silently, the saver, which first finishes the save clicked last.
+/// Stops and joins enemy 0 to 24, then the render thread, saying so on the console. The saver
+/// goes on: finishSaver carries out what was clicked and stops it.
 void stopWorkers(Game& game);
 
 /// Frees the space with every body and shape in it (the world's segments included), the

@@ -2,15 +2,19 @@
 // loop, and the ordered shutdown.
 #include <allegro5/allegro.h>
 #include <cstdio>
+#include <cstdlib>
+#include <malloc.h>
 
 #include "core/event_loop.h"
 #include "core/game.h"
 #include "core/save_game.h"
 #include "core/system.h"
-#include "world/save_file.h"
 #include "world/terrain.h"
 
 namespace {
+
+// Allocations from this size up are mapped on their own.
+constexpr int LARGE_BUFFER_BYTES = 1 << 20;
 
 void createOrLoadWorld(Game& game) {
     std::printf("Loading Blocks\n");
@@ -22,7 +26,7 @@ void createOrLoadWorld(Game& game) {
         return;
     }
     std::printf("Loading a saved world\n");
-    loadWorld(game, GAME_SAVE_DIRECTORY);
+    loadWorld(game);
     if (game.player.loadFailed) {
         std::printf("Error Loading, making a new world instead.\n");
         generateWorld(game.world, game.blockTypes, game.space, game.random);
@@ -30,14 +34,22 @@ void createOrLoadWorld(Game& game) {
     }
 }
 
-void shutDown(Game& game) {
+// The window goes at once; the saves clicked before the close may take a while longer on a slow
+// disk. A disk that does not answer at all is left behind: the file work is safe to abandon, and
+// the process ends without freeing what the saver may still be using.
+void shutDown(Game& game, int status) {
     stopWorkers(game);
     al_destroy_event_queue(game.eventQueue);
     al_stop_timer(game.timer);
     al_destroy_timer(game.timer);
     al_destroy_display(game.display);
+    const bool saverDone = finishSaver(game, CLOSE_SAVE_SECONDS);
     std::printf("Quitting, Thanks for playing!\n");
     al_rest(1.0);
+    if (!saverDone) {
+        std::fflush(stdout);
+        std::_Exit(status);
+    }
 }
 
 } // namespace
@@ -45,6 +57,9 @@ void shutDown(Game& game) {
 int main(int, char**) {
     // Whole lines through a pipe, even from several threads.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    // Large buffers (a save's bytes, a load's cells) go back to the system when they are freed,
+    // instead of staying in the heap for the rest of the run.
+    mallopt(M_MMAP_THRESHOLD, LARGE_BUFFER_BYTES);
     // The grid is too large for the stack; the game lives as long as the process.
     static Game game;
     initGame(game);
@@ -58,6 +73,7 @@ int main(int, char**) {
     if (failure != nullptr) {
         std::printf("%s", failure); // a game that cannot draw ends as a failed start does
     }
-    shutDown(game);
-    return failure == nullptr ? 0 : 1;
+    const int status = failure == nullptr ? 0 : 1;
+    shutDown(game, status);
+    return status;
 }

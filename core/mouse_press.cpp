@@ -10,14 +10,14 @@ namespace {
 
 // A running game hands the click to its saver thread; a game without one (tests, tools) saves
 // or loads at once.
-void workHudButton(HudButton button, Game& game, const std::string& saveDirectory) {
+void workHudButton(HudButton button, Game& game) {
     const SaveAction action = button == HUD_SAVE_BUTTON ? SAVE_ACTION : LOAD_ACTION;
     if (saverRunning(game.saver)) {
         requestSaveAction(game, action);
     } else if (action == SAVE_ACTION) {
-        saveWorld(game, saveDirectory);
+        saveWorld(game);
     } else {
-        loadWorld(game, saveDirectory);
+        loadWorld(game);
     }
 }
 
@@ -39,16 +39,19 @@ void editCellUnderPointer(int mx, int my, unsigned button, Game& game) {
 
 } // namespace
 
-void handleMouseDown(ALLEGRO_EVENT event, Game& game, const std::string& saveDirectory) {
+void handleMouseDown(ALLEGRO_EVENT event, Game& game) {
     const int mx = event.mouse.x;
     const int my = event.mouse.y;
     const unsigned button = event.mouse.button;
     if (button == MINING_BUTTON) {
         const HudButton hudButton = hudButtonAt(mx, my, game.player.screenWidth);
         if (hudButton != HUD_NO_BUTTON) {
-            workHudButton(hudButton, game, saveDirectory);
+            workHudButton(hudButton, game);
             return;
         }
+    }
+    if (saverRunning(game.saver) && loadOnItsWay(game.saver)) {
+        return; // the load wins: an edit now would be drawn, then undone by it
     }
     al_lock_mutex(game.stateLock);
     editCellUnderPointer(mx, my, button, game);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <allegro5/events.h>
-#include <string>
 
 #include "core/game.h"
 
@@ -11,8 +10,8 @@
 constexpr unsigned MINING_BUTTON = 1;
 
 /// Handles one ALLEGRO_EVENT_MOUSE_BUTTON_DOWN: a left press inside a HUD button saves or loads
-/// the game, and does nothing else: through the saver when it runs (requestSaveAction, the
-/// saver's directory), else at once into or from `saveDirectory`; otherwise the press mines
-/// (left) or places (other buttons) in the cell drawn under the pointer, under the state lock.
-/// A pixel that shows no cell of the grid is ignored.
-void handleMouseDown(ALLEGRO_EVENT event, Game& game, const std::string& saveDirectory);
+/// the game in the saver's folder, and does nothing else: through the saver when it runs
+/// (requestSaveAction), else at once; otherwise the press mines (left) or places (other
+/// buttons) in the cell drawn under the pointer, under the state lock, unless a Load is on its
+/// way, which would undo the edit. A pixel that shows no cell of the grid is ignored.
+void handleMouseDown(ALLEGRO_EVENT event, Game& game);

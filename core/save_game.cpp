@@ -12,21 +12,49 @@
 
 namespace {
 
-// When the save cannot be loaded, its backup stands in if it is a good save; the refused save
-// is set aside, and one line says what happened. False when the backup is no good either.
-bool loadBackupInstead(const SavePaths& paths, const BlockTypes& blockTypes, SaveReadResult found,
-                       const std::string& refused, SaveBytes& bytes) {
-    std::string problem; // a backup that fails too is not reported: the save's line says enough
-    if (!readGoodSave(paths.backup, blockTypes, bytes, problem)) {
-        return false;
+// What became of a save that could not be loaded, for the end of Load's line. A save the check
+// refused is set aside at once, so that no later Save replaces it; one that could not be read
+// says nothing of its bytes and stays.
+std::string keepUnloadedSave(const SavePaths& paths, SaveReadResult found) {
+    if (found == SAVE_UNREADABLE) {
+        return "left the save as it is";
     }
+    std::string aside;
+    std::string why;
+    if (setAsideRefusedSave(paths.save, aside, why)) {
+        return "kept the refused save as " + aside;
+    }
+    return "the refused save stays as " + paths.save + ": " + why +
+           "; no save replaces it until you move it away";
+}
+
+// When the save cannot be loaded, its backup stands in if it is a good save. One line says
+// what happened. False when the backup is no good either.
+bool loadBackupInstead(SaveFolder& folder, const SavePaths& paths, const BlockTypes& blockTypes,
+                       SaveReadResult found, const std::string& problem, SaveBytes& bytes) {
+    FileIdentity identity{};
+    std::string backupProblem; // a backup that fails too is not reported: the save's says enough
+    const bool backupGood =
+        readCheckedSave(paths.backup, blockTypes, bytes, backupProblem, &identity) == SAVE_READ;
     if (found == SAVE_MISSING) {
-        std::printf("No save found; loaded the backup %s instead\n", paths.backup.c_str());
+        if (backupGood) {
+            std::printf("No save found; loaded the backup %s instead\n", paths.backup.c_str());
+        } else {
+            std::printf("No save found\n");
+        }
     } else {
-        std::printf("Cannot load the save: %s; loaded the backup %s instead and %s\n",
-                    refused.c_str(), paths.backup.c_str(), setAsideRefusedSave(paths.save).c_str());
+        const std::string kept = keepUnloadedSave(paths, found);
+        if (backupGood) {
+            std::printf("Cannot load the save: %s; loaded the backup %s instead and %s\n",
+                        problem.c_str(), paths.backup.c_str(), kept.c_str());
+        } else {
+            std::printf("Cannot load the save: %s; %s\n", problem.c_str(), kept.c_str());
+        }
     }
-    return true;
+    if (backupGood) {
+        folder.trusted = identity;
+    }
+    return backupGood;
 }
 
 // Moved without a step, the body's box is reindexed at once, so that a placing click before
@@ -52,42 +80,45 @@ void applySave(const ReadSave& save, Game& game) {
 
 } // namespace
 
-bool writeSaveSaying(const World& world, const Player& player, const BlockTypes& blockTypes,
-                     const std::string& directory, SaveBytes& bytes, int clicks) {
-    encodeSave(world, player, bytes);
-    std::string problem;
+SaveOutcome writeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
+                      SaveFolder& folder) {
+    SaveBytes bytes;
+    encodeSave(cells, player, blockTypes, bytes);
+    SaveOutcome outcome{false, ""};
     // The game never writes a file that its own Load would refuse.
-    const bool saved = validateSave(bytes, blockTypes, problem) &&
-                       writeSaveFile(directory, bytes, blockTypes, problem);
+    outcome.saved = validateSave(bytes, blockTypes, outcome.problem) &&
+                    writeSaveFile(folder, bytes, blockTypes, outcome.problem);
+    return outcome;
+}
+
+void saySaveOutcome(const SaveOutcome& outcome, int clicks) {
     for (int click = 0; click < clicks; ++click) {
-        if (!saved) {
-            std::printf("Save failed: %s\n", problem.c_str());
+        if (!outcome.saved) {
+            std::printf("Save failed: %s\n", outcome.problem.c_str());
             continue;
         }
-        if (!problem.empty()) {
-            std::printf("Saved, but %s\n", problem.c_str());
+        if (!outcome.problem.empty()) {
+            std::printf("Saved, but %s\n", outcome.problem.c_str());
         }
         std::printf("Saved the world!\n");
     }
-    return saved;
 }
 
-bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, ReadSave& save) {
-    const SavePaths paths = savePaths(directory);
+bool readUsableSave(SaveFolder& folder, const BlockTypes& blockTypes, ReadSave& save) {
+    const SavePaths paths = savePaths(folder.directory);
     std::string problem;
-    const SaveReadResult found = readSaveFile(paths.save, save.bytes, problem);
-    if ((found == SAVE_READ && validateSave(save.bytes, blockTypes, problem)) ||
-        loadBackupInstead(paths, blockTypes, found, problem, save.bytes)) {
-        decodeSavedCells(save.bytes, blockTypes, *save.cells);
-        listSegmentFaces(*save.cells, save.faces);
-        return true;
+    FileIdentity identity{};
+    const SaveReadResult found =
+        readCheckedSave(paths.save, blockTypes, save.bytes, problem, &identity);
+    if (found == SAVE_READ) {
+        folder.trusted = identity;
+    } else if (!loadBackupInstead(folder, paths, blockTypes, found, problem, save.bytes)) {
+        save.bytes = SaveBytes(); // the file's bytes are of no more use
+        return false;
     }
-    if (found == SAVE_MISSING) {
-        std::printf("No save found\n");
-    } else {
-        std::printf("Cannot load the save: %s\n", problem.c_str());
-    }
-    return false;
+    decodeSavedCells(save.bytes, blockTypes, *save.cells);
+    listSegmentFaces(*save.cells, save.faces);
+    return true;
 }
 
 void finishLoad(Game& game, bool usable, const ReadSave& save) {
@@ -103,15 +134,18 @@ void finishLoad(Game& game, bool usable, const ReadSave& save) {
     }
 }
 
-bool saveWorld(const Game& game, const std::string& directory) {
-    SaveBytes bytes;
-    return writeSaveSaying(game.world, game.player, game.blockTypes, directory, bytes, 1);
+bool saveWorld(Game& game) {
+    SavedCells cells;
+    snapshotCells(game.world, cells);
+    const SaveOutcome outcome = writeSave(cells, game.player, game.blockTypes, game.saver.folder);
+    saySaveOutcome(outcome, 1);
+    return outcome.saved;
 }
 
-bool loadWorld(Game& game, const std::string& directory) {
+bool loadWorld(Game& game) {
     const std::unique_ptr<World> cells = std::make_unique<World>();
     ReadSave save{{}, cells.get(), {}};
-    const bool usable = readUsableSave(directory, game.blockTypes, save);
+    const bool usable = readUsableSave(game.saver.folder, game.blockTypes, save);
     finishLoad(game, usable, save);
     return usable;
 }

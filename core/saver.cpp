@@ -1,6 +1,6 @@
 #include "core/saver.h"
 
-#include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "base/game_assert.h"
@@ -10,41 +10,52 @@
 
 namespace {
 
-// Writes what the slot held, without the saver's mutex: a click meanwhile fills the slot again.
-void writeTaken(Saver& saver, int clicks) {
-    writeSaveSaying(*saver.writing.world, saver.writing.player, saver.blockTypes, saver.directory,
-                    saver.bytes, clicks);
+// Takes the slot and writes it, without the saver's mutex: a click meanwhile fills the slot
+// again. Called and returns with the mutex held; the outcome is said under it, unless the game
+// has already ended without waiting.
+void writePending(Saver& saver) {
+    GAME_ASSERT(!saver.loadRead.load(std::memory_order_relaxed),
+                "a save was queued while a read load waits to be applied: clicks after a Load "
+                "must wait for it (requestSaveAction)");
+    std::swap(saver.pending, saver.writing);
+    saver.writingClicks = std::exchange(saver.pendingClicks, 0);
+    al_unlock_mutex(saver.mutex);
+    const SaveOutcome outcome =
+        writeSave(saver.writing.cells, saver.writing.player, saver.blockTypes, saver.folder);
+    al_lock_mutex(saver.mutex);
+    if (!saver.abandoned) {
+        saySaveOutcome(outcome, saver.writingClicks);
+    }
+    saver.writingClicks = 0;
+    al_broadcast_cond(saver.settled);
 }
 
-void readForMainThread(Saver& saver) {
-    saver.loaded.cells = saver.writing.world.get();
-    saver.loadUsable = readUsableSave(saver.directory, saver.blockTypes, saver.loaded);
+// Reads a queued load for the main thread, without the saver's mutex. Called and returns with
+// the mutex held.
+void readQueuedLoad(Saver& saver) {
+    saver.loadQueued = false;
+    al_unlock_mutex(saver.mutex);
+    saver.loadedCells = std::make_unique<World>();
+    saver.loaded.cells = saver.loadedCells.get();
+    saver.loadUsable = readUsableSave(saver.folder, saver.blockTypes, saver.loaded);
     saver.loadRead.store(true, std::memory_order_release);
+    al_lock_mutex(saver.mutex);
+    al_broadcast_cond(saver.settled);
 }
 
 // Saves come first: a load is queued only behind the saves clicked before it (clicks after it
 // wait on the main thread). Pending work is looked for under the mutex before every wait, so no
-// request and no stop request is missed; at the stop, the last save is still written.
+// request and no stop request is missed; the stop is asked only once all work is done.
 void* saverThreadProc(ALLEGRO_THREAD* thread, void* arg) {
     Saver& saver = *static_cast<Saver*>(arg);
     al_lock_mutex(saver.mutex);
     for (;;) {
         if (saver.pendingClicks > 0) {
-            GAME_ASSERT(!saver.loadRead.load(std::memory_order_relaxed),
-                        "a save was queued while a load waits in the saver's grid: clicks after "
-                        "a Load must wait for it (requestSaveAction)");
-            std::swap(saver.pending, saver.writing);
-            const int clicks = std::exchange(saver.pendingClicks, 0);
-            al_unlock_mutex(saver.mutex);
-            writeTaken(saver, clicks);
-            al_lock_mutex(saver.mutex);
-        } else if (al_get_thread_should_stop(thread)) {
-            break; // a load still queued is dropped with the game
+            writePending(saver);
         } else if (saver.loadQueued) {
-            saver.loadQueued = false;
-            al_unlock_mutex(saver.mutex);
-            readForMainThread(saver);
-            al_lock_mutex(saver.mutex);
+            readQueuedLoad(saver);
+        } else if (al_get_thread_should_stop(thread)) {
+            break;
         } else {
             al_wait_cond(saver.cond, saver.mutex);
         }
@@ -53,14 +64,14 @@ void* saverThreadProc(ALLEGRO_THREAD* thread, void* arg) {
     return nullptr;
 }
 
-// The cells and the player as they stand now, into the slot. The state lock keeps the grid and
-// the player still; the saver's mutex keeps the saver from taking a half-copied slot.
+// What the save file holds of the cells and the player as they stand now, into the slot. The
+// state lock keeps the grid and the player still; the saver's mutex keeps the saver from taking
+// a half-copied slot.
 void queueSave(Game& game) {
     Saver& saver = game.saver;
     al_lock_mutex(game.stateLock);
     al_lock_mutex(saver.mutex);
-    std::copy(std::begin(game.world.cells), std::end(game.world.cells),
-              std::begin(saver.pending.world->cells));
+    snapshotCells(game.world, saver.pending.cells);
     saver.pending.player = game.player;
     ++saver.pendingClicks;
     al_broadcast_cond(saver.cond);
@@ -76,16 +87,50 @@ void queueLoad(Saver& saver) {
     saver.loadOutstanding = true;
 }
 
+// True, under the saver's mutex, once every click has been carried out.
+bool allDone(const Saver& saver) {
+    return !saver.loadOutstanding && saver.pendingClicks == 0 && saver.writingClicks == 0;
+}
+
+void sayNotDone(SaveAction action, double seconds) {
+    if (action == SAVE_ACTION) {
+        std::printf("Save not finished: the disk did not answer within %g seconds; the previous "
+                    "save is kept\n",
+                    seconds);
+    } else {
+        std::printf("Load not finished: the disk did not answer within %g seconds\n", seconds);
+    }
+}
+
+// Under the saver's mutex, in the order of the clicks: the save being written, the saves
+// waiting in the slot, the load on its way, the clicks behind it.
+void sayEveryClickNotDone(const Saver& saver, double seconds) {
+    for (int click = 0; click < saver.writingClicks + saver.pendingClicks; ++click) {
+        sayNotDone(SAVE_ACTION, seconds);
+    }
+    if (saver.loadOutstanding) {
+        sayNotDone(LOAD_ACTION, seconds);
+    }
+    for (const SaveAction action : saver.deferred) {
+        sayNotDone(action, seconds);
+    }
+}
+
+void stopSaverThread(Saver& saver) {
+    stopWorker(saver.thread, saver.mutex, saver.cond);
+    saver.thread = nullptr;
+    saver.running = false;
+}
+
 } // namespace
 
 bool createSaver(Saver& saver) {
     saver.thread = al_create_thread(saverThreadProc, &saver);
     saver.mutex = al_create_mutex();
     saver.cond = al_create_cond();
-    // Allocated (and zeroed, so every page is touched) now, not at the first click.
-    saver.pending.world = std::make_unique<World>();
-    saver.writing.world = std::make_unique<World>();
-    return saver.thread != nullptr && saver.mutex != nullptr && saver.cond != nullptr;
+    saver.settled = al_create_cond();
+    return saver.thread != nullptr && saver.mutex != nullptr && saver.cond != nullptr &&
+           saver.settled != nullptr;
 }
 
 void startSaver(Game& game) {
@@ -99,6 +144,10 @@ void startSaver(Game& game) {
 
 bool saverRunning(const Saver& saver) {
     return saver.running;
+}
+
+bool loadOnItsWay(const Saver& saver) {
+    return saver.loadOutstanding;
 }
 
 void requestSaveAction(Game& game, SaveAction action) {
@@ -119,6 +168,8 @@ void applyReadLoad(Game& game) {
         return;
     }
     finishLoad(game, saver.loadUsable, saver.loaded);
+    saver.loaded = ReadSave{};
+    saver.loadedCells.reset();
     saver.loadRead.store(false, std::memory_order_relaxed);
     saver.loadOutstanding = false;
     // Handed on in order; a Load among them makes the rest wait again.
@@ -129,11 +180,30 @@ void applyReadLoad(Game& game) {
     }
 }
 
-void stopSaver(Saver& saver) {
-    GAME_ASSERT(saver.running, "stopSaver needs a saver that startSaver started");
-    stopWorker(saver.thread, saver.mutex, saver.cond);
-    saver.thread = nullptr;
-    saver.running = false;
+bool finishSaver(Game& game, double seconds) {
+    Saver& saver = game.saver;
+    if (!saver.running) {
+        return true;
+    }
+    ALLEGRO_TIMEOUT deadline;
+    al_init_timeout(&deadline, seconds);
+    al_lock_mutex(saver.mutex);
+    while (!allDone(saver)) {
+        if (saver.loadRead.load(std::memory_order_acquire)) {
+            al_unlock_mutex(saver.mutex); // applying may queue saves, which take the mutex
+            applyReadLoad(game);
+            al_lock_mutex(saver.mutex);
+        } else if (al_wait_cond_until(saver.settled, saver.mutex, &deadline) != 0 &&
+                   !allDone(saver) && !saver.loadRead.load(std::memory_order_acquire)) {
+            saver.abandoned = true;
+            sayEveryClickNotDone(saver, seconds);
+            al_unlock_mutex(saver.mutex);
+            return false;
+        }
+    }
+    al_unlock_mutex(saver.mutex);
+    stopSaverThread(saver);
+    return true;
 }
 
 void destroySaver(Saver& saver) {
@@ -145,8 +215,10 @@ void destroySaver(Saver& saver) {
         al_destroy_mutex(saver.mutex);
         saver.mutex = nullptr;
     }
-    if (saver.cond != nullptr) {
-        al_destroy_cond(saver.cond);
-        saver.cond = nullptr;
+    for (ALLEGRO_COND** cond : {&saver.cond, &saver.settled}) {
+        if (*cond != nullptr) {
+            al_destroy_cond(*cond);
+            *cond = nullptr;
+        }
     }
 }

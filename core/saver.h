@@ -1,21 +1,22 @@
 // The saver: a worker thread that does the slow part of the Save and Load clicks (encoding,
 // checking, writing, flushing, renaming, reading), so that a slow disk never stops the game.
 //
-// A Save click costs the main thread one copy of the grid's cells and the player into the
-// saver's slot. A Save while another is being written replaces what waits in the slot by the
-// newer state: the saver writes one save at a time, always the newest, and says
-// "Saved the world!" (or why not) once for every click it answers, when the file really is in
-// place. A Load waits for the saves clicked before it; the saver reads and checks the file and
-// the next tick applies it on the main thread. Clicks that come while a load is on its way wait
-// on the main thread until it has been applied, so every click acts on the game as the clicks
-// before it left it.
+// A Save click costs the main thread one copy of what the save file holds of each cell
+// (snapshotCells) and of the player, into the saver's slot. A Save while another is being
+// written replaces what waits in the slot by the newer state: the saver writes one save at a
+// time, always the newest, and says "Saved the world!" (or why not) once for every click it
+// answers, when the file really is in place. A Load waits for the saves clicked before it; the
+// saver reads and checks the file and a tick applies it on the main thread. Until then the Load
+// wins: Save and Load clicks wait on the main thread and are handed on in order once it has been
+// applied, and mining and placing clicks do nothing (loadOnItsWay), so that nothing is drawn
+// that the load then undoes. At the close, everything clicked is carried out in order within a
+// deadline (finishSaver).
 #pragma once
 
 #include <allegro5/allegro.h>
 #include <atomic>
 #include <deque>
 #include <memory>
-#include <string>
 
 #include "core/read_save.h"
 #include "world/block_types.h"
@@ -28,8 +29,8 @@ struct Game;
 
 /// What one save writes, copied out of the game in one go.
 struct SaveSnapshot {
-    /// The grid's cells (its chunk versions are not copied). Allocated once, by createSaver.
-    std::unique_ptr<World> world;
+    /// What the save file holds of each cell; its storage is kept from save to save.
+    SavedCells cells;
     /// The player as it stood.
     Player player;
 };
@@ -37,16 +38,23 @@ struct SaveSnapshot {
 /// What a HUD click asks of the saver.
 enum SaveAction { SAVE_ACTION, LOAD_ACTION };
 
+/// How long the game waits at the close for the saves clicked before it, in seconds.
+constexpr double CLOSE_SAVE_SECONDS = 10.0;
+
 /// The saver thread and what it shares with the main thread.
 struct Saver {
     ALLEGRO_THREAD* thread;
-    /// Guards the slot: pending, pendingClicks and loadQueued. The main thread holds it only to
-    /// copy a snapshot in or to queue a load; the saver never holds it during its file work.
+    /// Guards the slot and the saver's progress: pending, pendingClicks, loadQueued,
+    /// writingClicks and abandoned. The main thread holds it only to copy a snapshot in or to
+    /// queue a load; the saver never holds it during its file work.
     ALLEGRO_MUTEX* mutex;
     /// Broadcast when a request comes and at the stop request.
     ALLEGRO_COND* cond;
-    /// Where the save lives; set before startSaver.
-    std::string directory = GAME_SAVE_DIRECTORY;
+    /// Broadcast by the saver whenever it has finished a save or read a load.
+    ALLEGRO_COND* settled;
+    /// Where the save lives, and what this run knows of it; set before startSaver, then the
+    /// saver's own.
+    SaveFolder folder;
     /// Copy of the block-type table for the check, made by startSaver.
     BlockTypes blockTypes;
 
@@ -56,18 +64,21 @@ struct Saver {
     int pendingClicks;
     /// A Load click waits behind the pending save, if any.
     bool loadQueued;
+    /// Save clicks the write in hand answers; 0 when the saver is not writing.
+    int writingClicks;
+    /// The game ended without waiting for the saver any longer: it says nothing more.
+    bool abandoned;
 
-    /// The saver's own: the snapshot it is writing and the bytes it encodes into.
+    /// The saver's own: the snapshot it is writing.
     SaveSnapshot writing;
-    SaveBytes bytes;
 
     /// A load read off the main thread: set by the saver (release) once `loaded` and
     /// `loadUsable` hold the result, cleared by the main thread when it has applied them.
     std::atomic<bool> loadRead;
     bool loadUsable;
-    /// The load read, its cells decoded into the `writing` grid: no save is taken while a load
-    /// is on its way, as the clicks after a Load wait for it on the main thread.
+    /// The load read, its cells decoded into `loadedCells`, which lives until it is applied.
     ReadSave loaded;
+    std::unique_ptr<World> loadedCells;
 
     /// The main thread's own: the thread runs; a load was queued and not yet applied; the
     /// clicks that came meanwhile, in order.
@@ -76,8 +87,8 @@ struct Saver {
     std::deque<SaveAction> deferred;
 };
 
-/// Creates the saver's thread (not started), mutex and condition, and allocates its two
-/// snapshots. Returns false when one cannot be made.
+/// Creates the saver's thread (not started), mutex and conditions. Returns false when one
+/// cannot be made.
 bool createSaver(Saver& saver);
 
 /// Gives the saver its copy of the block-type table and starts its thread.
@@ -86,18 +97,24 @@ void startSaver(Game& game);
 /// True while the saver's thread runs: the HUD's clicks go to it.
 bool saverRunning(const Saver& saver);
 
-/// A HUD click for a running saver: Save copies the grid's cells and the player into the slot
-/// under the state lock, Load queues a load; while a load is on its way, the click waits for it.
+/// True from a Load click until the load has been applied: edits would be undone by it.
+bool loadOnItsWay(const Saver& saver);
+
+/// A HUD click for a running saver: Save copies the snapshot into the slot under the state
+/// lock, Load queues a load; while a load is on its way, the click waits for it.
 void requestSaveAction(Game& game, SaveAction action);
 
 /// The main thread's part of a load the saver has read, once per tick: applies it (finishLoad),
 /// then hands on the clicks that waited for it. Does nothing when no load has been read.
 void applyReadLoad(Game& game);
 
-/// Asks the saver to stop as the other workers are asked, and waits for it: it first writes
-/// the save clicked last, if any, and says so; a load not yet applied is dropped. Says nothing
-/// of its own.
-void stopSaver(Saver& saver);
+/// At the close, once nothing else runs: carries out every click still waiting, in order (a
+/// load on its way is applied, then the clicks behind it are handed on), waits until every save
+/// is written, and stops the saver, all within `seconds`. Returns true then. Otherwise says in
+/// one line for each click that it was not done, and returns false: the saver is left to the
+/// end of the process, which its file work survives (the save on disk stays the old or the new
+/// one, whole); the game must then end without freeing the saver.
+bool finishSaver(Game& game, double seconds);
 
-/// Frees what createSaver made; a saver that was started must have been stopped first.
+/// Frees what createSaver made; a saver that was started must have been finished first.
 void destroySaver(Saver& saver);

@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "actors/physics.h"
 #include "core/start_menu.h"
 #include "presentation/game_icon.h"
+#include "world/save_lock.h"
 
 namespace {
 
@@ -25,6 +27,21 @@ void requireOrExit(bool present, const char* failureLine) {
     if (!present) {
         std::printf("%s", failureLine);
         std::exit(1);
+    }
+}
+
+// Two copies of the game in one folder would write over each other's saves: the second one
+// ends before it reads or writes any. A folder that cannot be locked is played in all the same.
+void lockSaveFolder(Game& game) {
+    std::string problem;
+    const SaveLockResult locked =
+        lockSaveFolder(game.saver.folder.directory, game.saveLock, problem);
+    requireOrExit(locked != SAVE_LOCK_HELD,
+                  "Another copy of the game is using the save in this folder; close it first\n");
+    if (locked == SAVE_LOCK_UNAVAILABLE) {
+        std::printf("Cannot lock the save folder: %s; a second copy of the game would not be "
+                    "stopped\n",
+                    problem.c_str());
     }
 }
 
@@ -110,6 +127,7 @@ void createThreads(Game& game) {
 
 void initSystem(Game& game) {
     std::printf("Initializing System\n");
+    lockSaveFolder(game);
     startAllegro();
     openMenuWindow(game);
     setWindowIcon(game);

@@ -217,6 +217,45 @@ bool placeMatches(float value, int cellIndex) {
     return value == 0.0f || value == static_cast<float>(cellIndex * BLOCK_SIZE);
 }
 
+// ---- Cells ----
+
+constexpr uint8_t BITMAP_REFERENCE = 1;
+
+uint8_t edgeReferenceBit(int edge) {
+    return static_cast<uint8_t>(2 << edge);
+}
+
+SavedCell savedCellOf(const Block& cell) {
+    uint8_t references = cell.bitmap != nullptr ? BITMAP_REFERENCE : 0;
+    for (int edge = 0; edge < EDGE_COUNT; ++edge) {
+        if (blockEdgeShape(const_cast<Block&>(cell), static_cast<BlockEdge>(edge)) != nullptr) {
+            references |= edgeReferenceBit(edge);
+        }
+    }
+    // Ids are 0 to 6; anything else stays out of range for the check to refuse.
+    const int8_t id =
+        cell.id >= 0 && cell.id < BLOCK_TYPE_COUNT ? static_cast<int8_t>(cell.id) : -1;
+    return {cell.x, cell.y, id, references};
+}
+
+void putReferenceBit(uint8_t* bytes, uint8_t references, uint8_t bit) {
+    putU32(bytes, (references & bit) != 0 ? 1u : 0u);
+}
+
+// The one layout of a cell record, whatever the cell comes from.
+void putRecord(const char* name, uint8_t passable, const SavedCell& cell, uint8_t* record) {
+    std::memset(record, 0, SAVE_RECORD_SIZE);
+    encodeName(name, record + CELL_NAME);
+    putI32(record + CELL_ID, cell.id);
+    putReferenceBit(record + CELL_BITMAP, cell.references, BITMAP_REFERENCE);
+    record[CELL_PASSABLE] = passable;
+    putF32(record + CELL_X, cell.x);
+    putF32(record + CELL_Y, cell.y);
+    for (int edge = 0; edge < EDGE_COUNT; ++edge) {
+        putReferenceBit(record + CELL_EDGES + 4 * edge, cell.references, edgeReferenceBit(edge));
+    }
+}
+
 } // namespace
 
 void encodeSaveHeader(const Player& player, uint8_t* header) {
@@ -242,16 +281,31 @@ void encodeSaveHeader(const Player& player, uint8_t* header) {
 }
 
 void encodeSaveRecord(const Block& cell, uint8_t* record) {
-    std::memset(record, 0, SAVE_RECORD_SIZE);
-    encodeName(cell.name, record + CELL_NAME);
-    putI32(record + CELL_ID, cell.id);
-    putReference(record + CELL_BITMAP, cell.bitmap);
-    record[CELL_PASSABLE] = cell.passable;
-    putF32(record + CELL_X, cell.x);
-    putF32(record + CELL_Y, cell.y);
-    for (int edge = 0; edge < EDGE_COUNT; ++edge) {
-        putReference(record + CELL_EDGES + 4 * edge,
-                     blockEdgeShape(const_cast<Block&>(cell), static_cast<BlockEdge>(edge)));
+    putRecord(cell.name, cell.passable, savedCellOf(cell), record);
+}
+
+void snapshotCells(const World& world, SavedCells& cells) {
+    cells.resize(WORLD_CELLS);
+    for (int index = 0; index < WORLD_CELLS; ++index) {
+        cells[index] = savedCellOf(world.cells[index]);
+    }
+}
+
+void encodeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
+                SaveBytes& bytes) {
+    GAME_ASSERT(cells.size() == static_cast<size_t>(WORLD_CELLS),
+                "encoding a snapshot that is not the whole grid: fill it with snapshotCells");
+    static const char NO_NAME[BLOCK_NAME_SIZE] = {};
+    bytes.assign(SAVE_FILE_SIZE, 0);
+    encodeSaveHeader(player, bytes.data());
+    for (int index = 0; index < WORLD_CELLS; ++index) {
+        const SavedCell& cell = cells[index];
+        // A cell is always a whole copy of its type; an id that names no type is written as it
+        // is, for the check to refuse.
+        const bool typed = cell.id >= 0 && cell.id < BLOCK_TYPE_COUNT;
+        const Block* type = typed ? &blockTemplate(blockTypes, cell.id) : nullptr;
+        putRecord(typed ? type->name : NO_NAME, typed ? type->passable : 0, cell,
+                  &bytes[cellOffset(index)]);
     }
 }
 

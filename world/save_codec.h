@@ -22,8 +22,30 @@ constexpr size_t SAVE_FILE_SIZE = SAVE_HEADER_SIZE + SAVE_RECORD_SIZE * WORLD_CE
 /// The bytes of a save file.
 using SaveBytes = std::vector<uint8_t>;
 
-/// Fills `bytes` with the file image of the world and the player. Padding and the bytes after a
-/// name's terminator are zero; a reference is 1 when set and 0 when empty.
+/// What the save file holds of one cell beyond its type: its place and which of its references
+/// are set. Its name and passable flag are its type's. A sixth of the grid's cell.
+struct SavedCell {
+    float x;
+    float y;
+    int8_t id;
+    /// Bit 0: the image; bits 1 to 4: the top, bottom, right and left segments.
+    uint8_t references;
+};
+
+/// Every cell of the grid as the save file holds it, in grid order: what a Save click copies.
+using SavedCells = std::vector<SavedCell>;
+
+/// Copies what the save file holds of every cell of the grid into `cells`.
+void snapshotCells(const World& world, SavedCells& cells);
+
+/// Fills `bytes` with the file image of the cells and the player; the names and passable flags
+/// come from the block-type table. Padding and the bytes after a name's terminator are zero; a
+/// reference is 1 when set and 0 when empty.
+void encodeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
+                SaveBytes& bytes);
+
+/// Fills `bytes` with the file image of the world and the player, as a snapshot of its cells
+/// would be encoded.
 void encodeSave(const World& world, const Player& player, SaveBytes& bytes);
 
 /// Writes the player's 304-byte header at `header`, as encodeSave does.

@@ -1,9 +1,11 @@
 // The save files on disk: the one saved world and its backup, written so that no crash or
-// failure loses both, and read without ever blocking. The only code of the game that calls
-// the operating system itself. The functions take the directory that holds the save, so that
-// the game uses its working directory and tests a directory of their own.
+// failure loses both, and read without ever blocking. With the folder's lock (save_lock.h), the
+// only code of the game that calls the operating system itself. The functions take the folder
+// that holds the save, so that the game uses its working directory and tests a directory of
+// their own.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "world/save_codec.h"
@@ -12,11 +14,13 @@
 constexpr const char* SAVE_FILE_NAME = "TellurnSave.wld";
 /// Appended to the save's name for the previous good save, kept when a new one replaces it.
 constexpr const char* SAVE_BACKUP_SUFFIX = ".bak";
-/// Appended to a file's name for the temporary copy written before it replaces that file.
+/// Appended to the save's name for the new save while it is written, before it replaces the save.
 constexpr const char* SAVE_TEMPORARY_SUFFIX = ".tmp";
-/// Appended to the save's name for a save that Load refused and set aside to load the backup;
-/// later ones get ".2", ".3", ... after it, so none is overwritten.
+/// Appended to the save's name for the newest save that Load or Save refused and set aside; the
+/// older ones move on to ".2" to ".5" after it, and the oldest goes when all are taken.
 constexpr const char* SAVE_DAMAGED_SUFFIX = ".damaged";
+/// How many refused saves are kept aside at most.
+constexpr int MAX_DAMAGED_KEPT = 5;
 /// The directory the game keeps its save in: the working directory.
 constexpr const char* GAME_SAVE_DIRECTORY = ".";
 
@@ -25,37 +29,69 @@ struct SavePaths {
     std::string save;
     std::string backup;
     /// Where a new save is written before it replaces the save.
-    std::string saveTemporary;
-    /// Where the previous save is copied before it replaces the backup.
-    std::string backupTemporary;
+    std::string temporary;
 };
 
 /// The paths of the save files in `directory`.
 SavePaths savePaths(const std::string& directory);
 
+/// Which file a name held when it was looked at: enough to tell whether the save on disk is
+/// still the one this run wrote or loaded.
+struct FileIdentity {
+    bool known;
+    uint64_t device;
+    uint64_t inode;
+    int64_t size;
+    int64_t modifiedNanoseconds;
+};
+
+/// A save folder as this run knows it.
+struct SaveFolder {
+    std::string directory = GAME_SAVE_DIRECTORY;
+    /// The save this run last wrote or loaded whole: a good save, which becomes the backup
+    /// without being read and checked again.
+    FileIdentity trusted;
+};
+
 /// What reading a save file found.
-enum SaveReadResult { SAVE_READ, SAVE_MISSING, SAVE_UNREADABLE };
+enum SaveReadResult {
+    /// Read whole (up to one byte more than a save, so that an overlong file shows).
+    SAVE_READ,
+    /// Nothing at the name.
+    SAVE_MISSING,
+    /// Something at the name could not be read: not a regular file, no permission, a disk error.
+    /// It says nothing about the file's bytes.
+    SAVE_UNREADABLE,
+    /// Read whole, and the check refuses it (readCheckedSave only).
+    SAVE_REFUSED,
+};
 
-/// Writes `bytes` as the save in `directory`, so that at every moment the directory holds a
-/// whole save or a whole backup, even if the process is killed: the bytes go to a temporary
-/// file the game creates itself, flushed; the current save, if it passes the check, is copied
-/// the same way to a temporary backup; then each temporary is renamed over its file. No hard
-/// links. False when the new save is not in place: then the save and the backup are as they
-/// were and `problem` says what failed. True otherwise; if the backup could not be replaced,
-/// the older backup stays and `problem` says so.
-bool writeSaveFile(const std::string& directory, const SaveBytes& bytes,
-                   const BlockTypes& blockTypes, std::string& problem);
+/// Writes `bytes` as the save in the folder, so that at every moment the folder holds a whole
+/// save at the save's name or, for an instant where the file system cannot swap two names, at
+/// the backup's. The bytes go to a temporary file the game creates itself, flushed; the previous
+/// save becomes the backup by a rename, if it is a good save (this run's own, or read and checked
+/// now). A previous save the check refuses is set aside, never made the backup; one that cannot
+/// be read is replaced and the older backup stays. False when the new save is not in place:
+/// then the save is as it was and `problem` says what failed. True otherwise, with `problem`
+/// saying what became of the previous save when it could not be kept as the backup (empty when
+/// all went well).
+bool writeSaveFile(SaveFolder& folder, const SaveBytes& bytes, const BlockTypes& blockTypes,
+                   std::string& problem);
 
-/// Reads the file at `path` into `bytes` in one block (at most one byte more than a save, so an
-/// overlong file shows). Never blocks: anything but a regular file is refused at once. On
-/// SAVE_UNREADABLE, `problem` says why.
-SaveReadResult readSaveFile(const std::string& path, SaveBytes& bytes, std::string& problem);
+/// Reads the file at `path` into `bytes` in one block. Never blocks: anything but a regular file
+/// is refused at once. On SAVE_UNREADABLE, `problem` says why. On SAVE_READ, `identity` (when
+/// given) names the file read.
+SaveReadResult readSaveFile(const std::string& path, SaveBytes& bytes, std::string& problem,
+                            FileIdentity* identity = nullptr);
 
-/// Reads the file at `path` and checks it; false, with `problem` saying why, unless it is a
-/// save that loads.
-bool readGoodSave(const std::string& path, const BlockTypes& blockTypes, SaveBytes& bytes,
-                  std::string& problem);
+/// Reads the file at `path` and checks it: SAVE_READ only for a save that loads, SAVE_REFUSED
+/// for a file read whole that the check refuses. `problem` says why it is not SAVE_READ.
+SaveReadResult readCheckedSave(const std::string& path, const BlockTypes& blockTypes,
+                               SaveBytes& bytes, std::string& problem,
+                               FileIdentity* identity = nullptr);
 
-/// Renames a refused save to the first free name after it (SAVE_DAMAGED_SUFFIX), so that no
-/// earlier one is overwritten and the next save cannot replace it. Says where it went.
-std::string setAsideRefusedSave(const std::string& save);
+/// Moves a refused save to its name with SAVE_DAMAGED_SUFFIX, the refused saves kept there
+/// before moving one number up (the oldest goes when all MAX_DAMAGED_KEPT are taken); no rename
+/// ever replaces a file. Returns true and sets `aside` to the new name, or returns false with
+/// `problem` saying why the save stays where it is.
+bool setAsideRefusedSave(const std::string& save, std::string& aside, std::string& problem);

@@ -3,13 +3,19 @@ dig two surface blocks beside the player, build one back as Grass, try to build 
 player's own cells, save again; every save works, the file holds exactly the generated world with
 those edits and the counts, and the backup the world before them. A second run loads the save:
 the picture shows the edits and the player stands on the loaded ground. Then the save is damaged:
-a third run's Load says so, loads the backup and shows the world as it was before the edits.
+a third run's Load says so, loads the backup and shows the world as it was before the edits. A
+fourth run finds the damaged save with no backup: it is kept aside, never saved over. A fifth run
+cannot read the save (the disk errs): it stays where it is and loads once the disk reads again.
 On a disk whose every flush takes 300 ms, five Save clicks and a Load click in a row all complete
-with their lines, the Load after the saves; Saves clicked just before the window is closed are
-written before the farewell, with the edit made just before them."""
+with their lines, the Load after the saves; Saves clicked just before the window is closed, one
+behind a Load, are written before the farewell, with the edit made just before them. On a disk
+that hangs, the window goes at once when it is closed, and the game ends within its deadline,
+saying that the save did not finish."""
 
+import shutil
 import struct
 import sys
+import tempfile
 import time
 from pathlib import Path
 
@@ -33,6 +39,9 @@ SAVE_SIZE = 15206704
 SAVE_LOAD_LINES = ("Saved the world!", "Loaded the world!")
 SAVE_LOAD_PROBLEMS = ("Save failed", "Saved, but", "Cannot load", "No save found")
 FAREWELL = "Quitting, Thanks for playing!"
+FALLBACK = "Error Loading, making a new world instead."
+NOT_FINISHED = ("Save not finished: the disk did not answer within 10 seconds; the previous save"
+                " is kept")
 HEADER = struct.Struct("<ff4i")  # x, y, dirt, grass, stone and gold counts
 RECORD = struct.Struct("<8siIB3xffIIII")  # name, id, bitmap, passable, x, y, four segments
 
@@ -116,6 +125,47 @@ class PlayedSession(harness.GameTestCase):
         self.assertEqual(bytes(data), save.with_name(SAVE_NAME + ".damaged").read_bytes())
         third.close(display)
         self.assertEqual(0, third.wait_exit())
+        self.refused_save_without_backup(game.workdir, bytes(data))
+        self.unreadable_save(game.workdir)
+
+    def refused_save_without_backup(self, workdir, data):
+        """A refused save with no backup is kept aside before the next Save can replace it."""
+        save = Path(workdir) / SAVE_NAME
+        save.write_bytes(data)
+        save.with_name(SAVE_NAME + ".bak").unlink()
+        game = self.start_game(workdir=workdir)
+        game.click_menu(game.wait_for_menu(), "Load World")
+        game.wait_for_line(FALLBACK)
+        self.assertIn("Cannot load the save: the selected block is 9, not 1 to 4; kept the refused"
+                      " save as ./TellurnSave.wld.damaged", game.lines())
+        display = game.wait_for_game_display((WIDTH, HEIGHT))
+        game.wait_for_first_frame(display)
+        self.save(game, display, 1)
+        self.assertEqual(SAVE_SIZE, len(save.read_bytes()))
+        for kept in (".damaged", ".damaged.2"):  # this run's and the third run's
+            self.assertEqual(data, save.with_name(SAVE_NAME + kept).read_bytes())
+        game.close(display)
+        self.assertEqual(0, game.wait_exit())
+
+    def unreadable_save(self, workdir):
+        """A save the disk cannot read for a while stays where it is and loads afterwards."""
+        save = Path(workdir) / SAVE_NAME
+        kept = save.read_bytes()
+        disk_errs = Path(workdir) / "disk-errs"
+        disk_errs.touch()
+        game = self.start_game(workdir=workdir, fault="eio-read:%s" % disk_errs)
+        game.click_menu(game.wait_for_menu(), "Load World")
+        game.wait_for_line(FALLBACK)
+        self.assertIn("Cannot load the save: cannot read ./TellurnSave.wld (Input/output error);"
+                      " left the save as it is", game.lines())
+        self.assertEqual(kept, save.read_bytes())
+        display = game.wait_for_game_display((WIDTH, HEIGHT))
+        game.wait_for_first_frame(display)
+        disk_errs.unlink()
+        game.click(display, WIDTH - 20, 10)
+        game.wait_for_line("Loaded the world!")
+        game.close(display)
+        self.assertEqual(0, game.wait_exit())
 
     def test_saves_and_a_load_on_a_slow_disk_keep_their_order(self):
         game = self.start_game(fault="slow-fsync:300")
@@ -130,25 +180,48 @@ class PlayedSession(harness.GameTestCase):
                          "the Load loads what the five saves before it wrote")
 
         # Each Save after a dig: the second waits while the first is written, unless that is done.
+        # Then a Load and a Save behind it, and the window closed at once.
         for column in DUG:
             game.click(display, *cell_centre(column, SURFACE_ROW))
             game.wait_for_picture("the dug cell", display, lambda s: s.pixel(
                 *cell_centre(column, SURFACE_ROW)) == UNDERGROUND, 5)
             game.click(display, WIDTH - 80, 10)
+        game.click(display, WIDTH - 20, 10)
+        game.click(display, WIDTH - 80, 10)
         game.close(display)
         self.assertEqual(0, game.wait_exit(30))
         lines = game.lines()
-        self.assertEqual(["Saved the world!"] * 5 + ["Loaded the world!"] + ["Saved the world!"] * 2,
-                         said(lines))
+        self.assertEqual(["Saved the world!"] * 5 + ["Loaded the world!"] + ["Saved the world!"] * 2
+                         + ["Loaded the world!", "Saved the world!"], said(lines))
         last_saved = max(i for i, line in enumerate(lines) if line == "Saved the world!")
         self.assertLess(last_saved, lines.index(FAREWELL),
                         "the last save is written before the farewell")
-        self.assert_closed_in_order([line for line in lines if line != "Saved the world!"])
+        self.assert_closed_in_order([line for line in lines if line not in SAVE_LOAD_LINES])
         data = (Path(game.workdir) / SAVE_NAME).read_bytes()
         for column in DUG:
             record = 304 + (column * harness.WORLD_ROWS + SURFACE_ROW) * RECORD.size
             self.assertEqual(6, RECORD.unpack_from(data, record)[1],
                              "the save holds the dug cell (%d, %d)" % (column, SURFACE_ROW))
+
+    def test_a_close_while_the_disk_hangs_ends_the_game_within_its_deadline(self):
+        hung = Path(tempfile.mkdtemp(prefix="tellurn-e2e-hung-"))
+        self.addCleanup(shutil.rmtree, hung)
+        (hung / "flushes-hang").touch()
+        game = self.start_game(fault="held-fsync:%s" % (hung / "flushes-hang"))
+        game.click_menu(game.wait_for_menu(), "New World")
+        display = game.wait_for_game_display((WIDTH, HEIGHT))
+        game.wait_for_first_frame(display)
+        game.click(display, WIDTH - 80, 10)
+        game.close(display)
+        harness.wait_until("the window to go", lambda: not game.windows(), 5)
+        self.assertEqual(0, game.wait_exit(20))
+        lines = game.lines()
+        self.assertEqual([], said(lines), "no save said it was done")
+        self.assertEqual(1, lines.count(NOT_FINISHED), "the one Save click is answered")
+        self.assertLess(lines.index(NOT_FINISHED), lines.index(FAREWELL))
+        self.assertLess(game.exited_at - game.closed_at, 15 * harness.TOOLS.time_scale,
+                        "ended within the deadline")
+        self.assertFalse((Path(game.workdir) / SAVE_NAME).exists())
 
     def save(self, game, display, count):
         """Clicks Save and waits for the count-th "Saved the world!"."""

@@ -1,6 +1,6 @@
 """Ways the game ends when it cannot run: the start menu's window closed, no font to draw with,
-and a render thread that can make no bitmap. Each ends with status 1 and says why on the
-console."""
+a render thread that can make no bitmap, and another copy of the game already playing in the
+folder, which saves on. Each ends with status 1 and says why on the console."""
 
 import sys
 from pathlib import Path
@@ -12,6 +12,7 @@ from harness import CHIPMUNK_LINES  # noqa: E402
 BANNER = "Starting Tellurn 0.69! Please note that this is mainly a debug window."
 NO_FONT = "Unable to find font, you cocked something up... Quitting"
 NO_CHUNKS = "Failed to create the renderer's chunk bitmaps!"
+SECOND_COPY = "Another copy of the game is using the save in this folder; close it first"
 
 
 class StartFailures(harness.GameTestCase):
@@ -54,6 +55,20 @@ class StartFailures(harness.GameTestCase):
         game.click_menu(game.wait_for_menu(), "New World")
         self.assertEqual(1, game.wait_exit())
         self.assert_closed_in_order(game.lines(), before=[NO_CHUNKS])
+
+    def test_a_second_copy_in_the_same_folder_quits_with_status_1(self):
+        first = self.start_game()
+        first.click_menu(first.wait_for_menu(), "New World")
+        display = first.wait_for_game_display()
+        first.wait_for_first_frame(display)
+        second = self.start_game(workdir=first.workdir)
+        self.assertEqual(1, second.wait_exit())
+        self.assertEqual(CHIPMUNK_LINES + [BANNER, "Initializing System", SECOND_COPY],
+                         second.lines())
+        first.click(display, display.width - 80, 10)
+        first.wait_for_line("Saved the world!")
+        first.close(display)
+        self.assertEqual(0, first.wait_exit())
 
 
 if __name__ == "__main__":

@@ -4,7 +4,7 @@
  * without a number every call fails:
  *   link      hard links refused (EPERM), as on FAT or for another user's file
  *   fsync:N   a flush fails (EIO)
- *   rename:N  a rename fails (EACCES)
+ *   rename:N  a rename fails (EACCES), renameat2 counted with rename
  *   write:N   a write to a regular file fails with ENOSPC: the disk is full
  *   thread-bitmaps  al_create_bitmap fails off the main thread, as on a display with no room
  *             left for textures: the render thread's chunk bitmaps are the only bitmaps the game
@@ -13,12 +13,17 @@
  *   slow-fsync:MS     each fsync sleeps MS milliseconds first, as on a slow hard disk, an SD
  *             card or a network home directory
  *   held-fsync:PATH   each fsync waits while the file PATH exists: a test holds a save in the
- *             middle of its writing and lets it go by removing the file
+ *             middle of its writing and lets it go by removing the file, or never does: a disk
+ *             that hangs
+ * And one makes the disk err for a while:
+ *   eio-read:PATH     each read of a save file (a name beginning "TellurnSave") fails with EIO
+ *             while the file PATH exists
  * The variable is read at every call, and calls are counted only while it names them, so a
  * forked child can set it for itself. Unset, every call goes through. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -70,8 +75,8 @@ int link(const char* from, const char* to) {
     return ((int (*)(const char*, const char*))real("link"))(from, to);
 }
 
-/* The value after "name:" when TELLURN_FAULT names this slow flush, or NULL. */
-static const char* slowFlush(const char* name) {
+/* The value after "name:" when TELLURN_FAULT is that setting, or NULL. */
+static const char* settingValue(const char* name) {
     const char* setting = getenv("TELLURN_FAULT");
     const size_t length = strlen(name);
     if (setting == NULL || strncmp(setting, name, length) != 0 || setting[length] != ':') {
@@ -87,11 +92,11 @@ static void sleepMilliseconds(long milliseconds) {
 }
 
 static void delayFlush(void) {
-    const char* slow = slowFlush("slow-fsync");
+    const char* slow = settingValue("slow-fsync");
     if (slow != NULL) {
         sleepMilliseconds(atol(slow));
     }
-    const char* gate = slowFlush("held-fsync");
+    const char* gate = settingValue("held-fsync");
     while (gate != NULL && access(gate, F_OK) == 0) {
         sleepMilliseconds(1);
     }
@@ -110,6 +115,38 @@ int rename(const char* from, const char* to) {
         return -1;
     }
     return ((int (*)(const char*, const char*))real("rename"))(from, to);
+}
+
+int renameat2(int fromDirectory, const char* from, int toDirectory, const char* to,
+              unsigned flags) {
+    if (failing(FAULT_RENAME)) {
+        return -1;
+    }
+    return ((int (*)(int, const char*, int, const char*, unsigned))real("renameat2"))(
+        fromDirectory, from, toDirectory, to, flags);
+}
+
+/* True when the open file is one of the game's save files. */
+static int isSaveFile(int file) {
+    char link[64];
+    char path[4096];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", file);
+    const ssize_t length = readlink(link, path, sizeof path - 1);
+    if (length <= 0) {
+        return 0;
+    }
+    path[length] = '\0';
+    const char* name = strrchr(path, '/');
+    return name != NULL && strncmp(name + 1, "TellurnSave", strlen("TellurnSave")) == 0;
+}
+
+ssize_t read(int file, void* data, size_t size) {
+    const char* gate = settingValue("eio-read");
+    if (gate != NULL && access(gate, F_OK) == 0 && isSaveFile(file)) {
+        errno = EIO;
+        return -1;
+    }
+    return ((ssize_t(*)(int, void*, size_t))real("read"))(file, data, size);
 }
 
 ssize_t write(int file, const void* data, size_t size) {

@@ -87,6 +87,7 @@ struct Soak {
 
     Soak() {
         test.generate(1208);
+        test.game.saver.folder.directory = directory.path;
         spawnEnemiesHere(test.game, nullptr);
         pressKey(player, walkKey);
     }
@@ -122,7 +123,7 @@ struct Soak {
         }
         const int before = cellAt(*test.world, column, row).id;
         handleMouseDown(mouseDownEvent(mx, my, mining ? MINING_BUTTON : 2 + random() % 2),
-                        test.game, directory.path);
+                        test.game);
         if (cellAt(*test.world, column, row).id != before) {
             ++(mining ? mined : placed);
         }
@@ -140,10 +141,8 @@ struct Soak {
         for (const HudButtonPlace& place : HUD_BUTTONS) {
             if (place.button == button) {
                 const int mx = player.screenWidth - place.leftFromRight + 5;
-                const std::string said = printedBy([&] {
-                    handleMouseDown(mouseDownEvent(mx, 5, MINING_BUTTON), test.game,
-                                    directory.path);
-                });
+                const std::string said = printedBy(
+                    [&] { handleMouseDown(mouseDownEvent(mx, 5, MINING_BUTTON), test.game); });
                 ASSERT_EQ(button == HUD_SAVE_BUTTON ? "Saved the world!\n" : "Loaded the world!\n",
                           said);
                 if (button == HUD_SAVE_BUTTON) {

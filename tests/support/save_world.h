@@ -26,11 +26,14 @@ struct GameSnapshot {
 struct SaveWorld : PlayerInWorld {
     TempDirectory directory;
 
-    SaveWorld() : PlayerInWorld(2026) { bindStandInImages(test.game); }
+    SaveWorld() : PlayerInWorld(2026) {
+        bindStandInImages(test.game);
+        test.game.saver.folder.directory = directory.path;
+    }
 
-    bool save() { return saveWorld(test.game, directory.path); }
+    bool save() { return saveWorld(test.game); }
 
-    bool load() { return loadWorld(test.game, directory.path); }
+    bool load() { return loadWorld(test.game); }
 
     std::string savedOutput(bool& saved) {
         return printedBy([&] { saved = save(); });

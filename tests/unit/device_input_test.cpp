@@ -32,13 +32,14 @@ struct DeviceInput : PlayerInWorld {
 
     DeviceInput() : PlayerInWorld(777) {
         player.dirtCount = player.grassCount = player.stoneCount = player.goldCount = 100000;
+        test.game.saver.folder.directory = saveDirectory;
     }
 
     long presses = 0;
 
     void press(int mx, int my, unsigned button) {
         ++presses;
-        handleMouseDown(mouseDownEvent(mx, my, button), test.game, saveDirectory);
+        handleMouseDown(mouseDownEvent(mx, my, button), test.game);
     }
 
     // A press on the world: the HUD buttons are left out, each of their presses would save

@@ -174,19 +174,28 @@ TEST_F(SaveWorld, BrokenSavesAreRefusedAndAGoodBackupStandsIn) {
     cases.push_back({{"a directory", {}, 0, "is not a regular file"}, S_IFDIR});
     const std::string saveFile = directory.file(SAVE_FILE_NAME);
     const std::string backupFile = saveFile + SAVE_BACKUP_SUFFIX;
-    int kept = 0;
+    const std::string aside = saveFile + SAVE_DAMAGED_SUFFIX;
+    std::vector<SaveBytes> refused; // every save set aside, the newest last
     for (const auto& [spoiled, kind] : cases) {
         SCOPED_TRACE(spoiled.name);
-        SaveBytes bytes = good;
+        SaveBytes bytes;
         const bool spoilt = kind == S_IFREG;
-        if (spoilt) {
-            applyBrokenSave(spoiled, bytes);
-            directory.write(SAVE_FILE_NAME, bytes);
-        } else {
-            const bool planted = kind == S_IFDIR ? mkdir(saveFile.c_str(), 0755) == 0
-                                                 : mkfifo(saveFile.c_str(), 0644) == 0;
-            ASSERT_TRUE(planted);
-        }
+        // A save read whole and refused is set aside; what cannot be read at all stays.
+        const std::string kept =
+            spoilt ? "kept the refused save as " + aside : std::string("left the save as it is");
+        const auto plant = [&] {
+            if (spoilt) {
+                bytes = good;
+                applyBrokenSave(spoiled, bytes);
+                directory.write(SAVE_FILE_NAME, bytes);
+                refused.push_back(bytes);
+            } else if (!std::filesystem::exists(std::filesystem::symlink_status(saveFile))) {
+                const bool planted = kind == S_IFDIR ? mkdir(saveFile.c_str(), 0755) == 0
+                                                     : mkfifo(saveFile.c_str(), 0644) == 0;
+                ASSERT_TRUE(planted);
+            }
+        };
+        plant();
         std::filesystem::remove(backupFile);
         const GameSnapshot before = snapshot();
         player.loadFailed = 0;
@@ -196,10 +205,13 @@ TEST_F(SaveWorld, BrokenSavesAreRefusedAndAGoodBackupStandsIn) {
         EXPECT_EQ(1, player.loadFailed);
         EXPECT_EQ(0u, said.find("Cannot load the save: ")) << said;
         EXPECT_NE(std::string::npos, said.find(spoiled.said)) << said;
-        EXPECT_EQ(1, std::count(said.begin(), said.end(), '\n')) << said;
+        EXPECT_EQ("; " + kept + "\n",
+                  said.substr(said.size() - std::min(said.size(), kept.size() + 3)))
+            << said;
         expectUnchanged(before);
-        EXPECT_TRUE(!spoilt || directory.read(SAVE_FILE_NAME) == bytes); // left as it was
+        EXPECT_TRUE(!spoilt || directory.read(aside.substr(directory.path.size() + 1)) == bytes);
 
+        plant();
         directory.write(std::string(SAVE_FILE_NAME) + SAVE_BACKUP_SUFFIX, backup);
         player.loadFailed = 0;
         said = loadOutput(loaded);
@@ -207,18 +219,24 @@ TEST_F(SaveWorld, BrokenSavesAreRefusedAndAGoodBackupStandsIn) {
         EXPECT_EQ(0, player.loadFailed);
         EXPECT_EQ(3, player.selectedBlock);
         player.selectedBlock = 1;
-        ++kept;
-        const std::string aside = saveFile + SAVE_DAMAGED_SUFFIX +
-                                  (kept == 1 ? std::string() : "." + std::to_string(kept));
         EXPECT_EQ(0u, said.find("Cannot load the save: ")) << said;
         EXPECT_NE(std::string::npos, said.find(spoiled.said)) << said;
-        const std::string tail = "; loaded the backup " + backupFile +
-                                 " instead and kept the refused save as " + aside +
-                                 "\nLoaded the world!\n";
+        const std::string tail =
+            "; loaded the backup " + backupFile + " instead and " + kept + "\nLoaded the world!\n";
         EXPECT_EQ(tail, said.substr(said.size() - std::min(said.size(), tail.size()))) << said;
-        EXPECT_FALSE(std::filesystem::exists(saveFile));
-        EXPECT_TRUE(!spoilt || directory.read(aside.substr(directory.path.size() + 1)) == bytes);
+        EXPECT_EQ(!spoilt, std::filesystem::exists(std::filesystem::symlink_status(saveFile)));
         EXPECT_TRUE(directory.read(std::string(SAVE_FILE_NAME) + SAVE_BACKUP_SUFFIX) == backup);
+        std::filesystem::remove(saveFile);
+    }
+    // The newest refused save is ".damaged", the older ones ".damaged.2" to ".5"; older still
+    // are gone.
+    for (size_t number = 1; number <= MAX_DAMAGED_KEPT + 1; ++number) {
+        const std::string name = aside + (number > 1 ? "." + std::to_string(number) : "");
+        const bool kept = number <= MAX_DAMAGED_KEPT;
+        ASSERT_EQ(kept, std::filesystem::exists(name)) << name;
+        EXPECT_TRUE(!kept || directory.read(name.substr(directory.path.size() + 1)) ==
+                                 refused[refused.size() - number])
+            << name;
     }
 }
 
@@ -278,18 +296,33 @@ TEST_F(SaveWorld, NothingAtTheTemporaryNameIsWrittenThrough) {
     std::filesystem::create_directories(temporary + "/inside");
     const std::vector<uint8_t> now = directory.read(SAVE_FILE_NAME);
     ASSERT_TRUE(mine(11, 121));
-    const std::string said = savedOutput(saved);
+    std::string said = savedOutput(saved);
     EXPECT_FALSE(saved);
-    EXPECT_EQ("Save failed: cannot create " + temporary + " (File exists)\n", said);
+    EXPECT_EQ("Save failed: cannot create " + temporary +
+                  ": a directory stands at that name; move it away\n",
+              said);
     EXPECT_TRUE(directory.read(SAVE_FILE_NAME) == now);
     EXPECT_TRUE(directory.read("TellurnSave.wld.bak") == old);
+
+    // A directory at the backup's name takes no backup, and the save goes in all the same.
+    std::filesystem::remove_all(temporary);
+    const std::string backup = directory.file("TellurnSave.wld.bak");
+    std::filesystem::remove(backup);
+    std::filesystem::create_directories(backup + "/inside");
+    said = savedOutput(saved);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ("Saved, but cannot keep the previous save as " + backup +
+                  " (Is a directory); there is no backup\nSaved the world!\n",
+              said);
+    EXPECT_TRUE(directory.read(SAVE_FILE_NAME) == encoded());
 }
 
 TEST_F(SaveWorld, ASaveIntoNoDirectoryFails) {
     directory.write("plain", {1, 2, 3});
     for (const std::string& place : {directory.file("plain"), directory.file("missing")}) {
         bool saved = true;
-        const std::string said = printedBy([&] { saved = saveWorld(test.game, place); });
+        test.game.saver.folder.directory = place;
+        const std::string said = printedBy([&] { saved = saveWorld(test.game); });
         EXPECT_FALSE(saved);
         EXPECT_EQ(0u, said.find("Save failed: cannot create " + place)) << said;
         EXPECT_EQ(1, std::count(said.begin(), said.end(), '\n')) << said;
