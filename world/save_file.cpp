@@ -120,6 +120,12 @@ std::string backupLeft(const SavePaths& paths) {
     return isRegularFile(paths.backup) ? "the older backup stays" : "there is no backup";
 }
 
+// Why the previous save did not become the backup, for a rename that failed with `error`.
+std::string backupNotKept(const SavePaths& paths, int error) {
+    const std::string reason = failure("cannot keep the previous save as", paths.backup, error);
+    return reason + "; " + backupLeft(paths);
+}
+
 bool replaceSave(const SavePaths& paths, std::string& problem) {
     if (std::rename(paths.temporary.c_str(), paths.save.c_str()) != 0) {
         problem = failure("cannot put the new save in place as", paths.save, errno);
@@ -137,8 +143,7 @@ bool replaceKeepingBackup(const SavePaths& paths, std::string& problem, std::str
     if (renameat2(AT_FDCWD, paths.temporary.c_str(), AT_FDCWD, paths.save.c_str(),
                   RENAME_EXCHANGE) == 0) {
         if (std::rename(paths.temporary.c_str(), paths.backup.c_str()) != 0) {
-            note = failure("cannot keep the previous save as", paths.backup, errno) + "; " +
-                   backupLeft(paths);
+            note = backupNotKept(paths, errno);
             unlink(paths.temporary.c_str());
         }
         return true;
@@ -149,8 +154,7 @@ bool replaceKeepingBackup(const SavePaths& paths, std::string& problem, std::str
     }
     const bool kept = std::rename(paths.save.c_str(), paths.backup.c_str()) == 0;
     if (!kept) {
-        note = failure("cannot keep the previous save as", paths.backup, errno) + "; " +
-               backupLeft(paths);
+        note = backupNotKept(paths, errno);
     }
     if (!replaceSave(paths, problem)) {
         if (kept) {
