@@ -8,7 +8,9 @@
 
 SaveLockResult lockSaveFolder(const std::string& directory, SaveLock& lock, std::string& problem) {
     const std::string path = directory + "/" + SAVE_LOCK_NAME;
-    const int file = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    // Opened for reading, which is all a lock needs, so that a lock file the player may not
+    // write still locks.
+    const int file = open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (file < 0) {
         problem = "cannot open " + path + " (" + std::strerror(errno) + ")";
         return SAVE_LOCK_UNAVAILABLE;
