@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Tellurn needs for one purpose, with apt-get (as root, or
+# Installs the Debian 12 packages Tellurn needs for what you name, with apt-get (as root, or
 # through sudo). Safe to run again: only what is missing is installed.
-#   scripts/install-deps.sh play      build the game and play it (scripts/play.sh), or watch its
-#                                     demo under a virtual X server where there is no display;
-#   scripts/install-deps.sh package   that, and build its Debian packages (scripts/package.sh);
-#   scripts/install-deps.sh test      all of that, and run every check (scripts/test.sh).
+#   scripts/install-deps.sh play      build the game and play it (scripts/play.sh);
+#   scripts/install-deps.sh demo      watch its demo under a virtual X server, where there is no
+#                                     display (scripts/play.sh adds it there);
+#   scripts/install-deps.sh package   build the game's Debian packages (scripts/package.sh);
+#   scripts/install-deps.sh test      all of these, and run every check (scripts/test.sh).
 set -euo pipefail
 
 # The compiler, CMake, Allegro and Chipmunk; Mesa's OpenGL, which draws in software where
-# there is no GPU; X11's headers for the small tool that closes the game's window; and, for
-# the demo, the virtual X server, the tools that drive it and read its screen, and Python.
+# there is no GPU; X11's headers for the small tool that closes the game's window.
 play_packages=(
   g++ make cmake pkg-config
   liballegro5-dev liballegro-ttf5-dev libchipmunk-dev libgl1-mesa-dri libx11-dev
-  xvfb xdotool x11-utils imagemagick python3
 )
+# The virtual X server, the tools that drive it and read its screen, and Python for the script.
+demo_packages=(xvfb xdotool x11-utils imagemagick python3)
 # dpkg-shlibdeps, and the file type check CPack runs before it and before splitting off the
 # debug symbols; git gives the time of the last commit, which the package's files take.
 package_packages=(dpkg-dev file git)
@@ -27,15 +28,27 @@ test_packages=(
   lintian appstream desktop-file-utils devscripts fonts-liberation allegro5-doc
 )
 
-case "${1:-}" in
-  play) packages=("${play_packages[@]}") ;;
-  package) packages=("${play_packages[@]}" "${package_packages[@]}") ;;
-  test) packages=("${play_packages[@]}" "${package_packages[@]}" "${test_packages[@]}") ;;
-  *)
-    echo "usage: scripts/install-deps.sh play|package|test" >&2
-    exit 2
-    ;;
-esac
+packages=()
+for group in "$@"; do
+  case "$group" in
+    play) packages+=("${play_packages[@]}") ;;
+    demo) packages+=("${demo_packages[@]}") ;;
+    package) packages+=("${play_packages[@]}" "${package_packages[@]}") ;;
+    test)
+      packages+=("${play_packages[@]}" "${demo_packages[@]}" "${package_packages[@]}"
+        "${test_packages[@]}")
+      ;;
+    *)
+      echo "install-deps: unknown group '$group'" >&2
+      packages=()
+      break
+      ;;
+  esac
+done
+if [ ${#packages[@]} -eq 0 ]; then
+  echo "usage: scripts/install-deps.sh play|demo|package|test..." >&2
+  exit 2
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -43,7 +56,7 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
-  echo "install-deps: all packages for '$1' present"
+  echo "install-deps: all packages for '$*' present"
   exit 0
 fi
 
