@@ -26,7 +26,8 @@ trap cleanup EXIT
 read -r -t 20 number <&"$fd"
 export DISPLAY=":$number"
 
-title="Tellurn 0.69 - Zuraror"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")
+title="Tellurn $version - Zuraror"
 (cd "$work" && TELLURN_FLIP_LOG="$work/flips.log" LD_PRELOAD="$work/libflipcount.so" \
     "$build_dir/tellurn" >"$work/console.log" 2>&1) &
 game=$!

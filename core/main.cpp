@@ -63,7 +63,8 @@ int main(int, char**) {
     // The grid is too large for the stack; the game lives as long as the process.
     static Game game;
     initGame(game);
-    std::printf("Starting Tellurn 0.69! Please note that this is mainly a debug window.\n");
+    std::printf("Starting Tellurn " TELLURN_VERSION
+                "! Please note that this is mainly a debug window.\n");
     initSystem(game);
     createOrLoadWorld(game);
     std::printf("Threads, report in team!\n");

@@ -16,7 +16,7 @@
 
 namespace {
 
-const char* const WINDOW_TITLE = "Tellurn 0.69 - Zuraror";
+const char* const WINDOW_TITLE = "Tellurn " TELLURN_VERSION " - Zuraror";
 const char* const WINDOWS_FONT = "C:\\Windows\\Fonts\\tahoma.ttf";
 const char* const FALLBACK_FONT = "./data/arial.ttf";
 constexpr int FONT_SIZE = 12;

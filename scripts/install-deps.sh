@@ -1,19 +1,54 @@
 #!/usr/bin/env bash
-# Installs everything Tellurn needs to build, play and test on Debian 12.
-# Safe to run again: apt-get skips what is already there.
+# Installs the Debian 12 packages Tellurn needs for what you name, with apt-get (as root, or
+# through sudo). Safe to run again: only what is missing is installed.
+#   scripts/install-deps.sh play      build the game and play it (scripts/play.sh);
+#   scripts/install-deps.sh demo      watch its demo under a virtual X server, where there is no
+#                                     display (scripts/play.sh adds it there);
+#   scripts/install-deps.sh package   build the game's Debian packages (scripts/package.sh);
+#   scripts/install-deps.sh test      all of these, and run every check (scripts/test.sh).
 set -euo pipefail
 
-packages=(
-  build-essential cmake pkg-config git
-  liballegro5-dev liballegro-ttf5-dev allegro5-doc
-  libchipmunk-dev
-  libgtest-dev libbenchmark-dev
-  libgl1-mesa-dri libx11-dev
-  xvfb xdotool x11-utils imagemagick faketime
-  fonts-liberation python3
-  dpkg-dev lintian appstream desktop-file-utils
-  clang clang-format clang-tidy
+# The compiler, CMake, Allegro and Chipmunk; Mesa's OpenGL, which draws in software where
+# there is no GPU; X11's headers for the small tool that closes the game's window.
+play_packages=(
+  g++ make cmake pkg-config
+  liballegro5-dev liballegro-ttf5-dev libchipmunk-dev libgl1-mesa-dri libx11-dev
 )
+# The virtual X server, the tools that drive it and read its screen, and Python for the script.
+demo_packages=(xvfb xdotool x11-utils imagemagick python3)
+# dpkg-shlibdeps, and the file type check CPack runs before it and before splitting off the
+# debug symbols; git gives the time of the last commit, which the package's files take.
+package_packages=(dpkg-dev file git)
+# GoogleTest, Google Benchmark, clang with its sanitizer and fuzzer runtimes, clang-format,
+# clang-tidy, faketime (worlds from a fixed time), the package's checks (lintian, appstreamcli,
+# desktop-file-validate, and hardening-check from devscripts), the font the installed game
+# uses, and Allegro's manual.
+test_packages=(
+  libgtest-dev libbenchmark-dev clang clang-format clang-tidy faketime
+  lintian appstream desktop-file-utils devscripts fonts-liberation allegro5-doc
+)
+
+packages=()
+for group in "$@"; do
+  case "$group" in
+    play) packages+=("${play_packages[@]}") ;;
+    demo) packages+=("${demo_packages[@]}") ;;
+    package) packages+=("${play_packages[@]}" "${package_packages[@]}") ;;
+    test)
+      packages+=("${play_packages[@]}" "${demo_packages[@]}" "${package_packages[@]}"
+        "${test_packages[@]}")
+      ;;
+    *)
+      echo "install-deps: unknown group '$group'" >&2
+      packages=()
+      break
+      ;;
+  esac
+done
+if [ ${#packages[@]} -eq 0 ]; then
+  echo "usage: scripts/install-deps.sh play|demo|package|test..." >&2
+  exit 2
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,7 +56,7 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
-  echo "install-deps: all packages present"
+  echo "install-deps: all packages for '$*' present"
   exit 0
 fi
 

@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Installs what the game needs, builds it and starts it. Without a display (no DISPLAY set) it
 # plays a short scripted demo under a virtual X server instead and saves its screenshots.
-# It builds only the game (and, for the demo, the helper that closes its window): the tests
-# and the benchmark are built by scripts/test.sh and bench/run.sh.
+# It installs only what building and playing need (and, without a display, what the demo
+# needs) and builds only the game (and, for the demo, the helper that closes its window): the
+# tests and the benchmark are built by scripts/test.sh and bench/run.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
+if [ -z "${DISPLAY:-}" ]; then
+  "$root/scripts/install-deps.sh" play demo
+else
+  "$root/scripts/install-deps.sh" play
+fi
 cmake -S "$root" -B "$root/build" >/dev/null
 if [ -z "${DISPLAY:-}" ]; then
   cmake --build "$root/build" -j"$(nproc)" --target tellurn tellurn-close-window

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the game alone and its Debian packages into build-package/ (or $BUILD_DIR): tellurn,
+# and tellurn-dbgsym with the debug symbols stripped from it. The same source gives the same
+# bytes in any folder: the packaged files take the time of the last commit (SOURCE_DATE_EPOCH,
+# unless it is set already). Prints the packages' paths.
+#   scripts/package.sh             build the packages
+#   scripts/package.sh --install   and install the game's package with apt-get (as root, or
+#                                  through sudo)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=${BUILD_DIR:-$root/build-package}
+case "${1:-}" in
+  "") install=no ;;
+  --install) install=yes ;;
+  *)
+    echo "usage: scripts/package.sh [--install]" >&2
+    exit 2
+    ;;
+esac
+
+"$root/scripts/install-deps.sh" package
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  if ! SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null); then
+    echo "package: not a git clone: set SOURCE_DATE_EPOCH to the source's time" >&2
+    exit 1
+  fi
+fi
+export SOURCE_DATE_EPOCH
+
+cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTELLURN_TESTS=OFF \
+  -DTELLURN_BENCH=OFF >/dev/null
+cmake --build "$build_dir" -j"$(nproc)" >/dev/null
+rm -f "$build_dir"/tellurn_*.deb "$build_dir"/tellurn-dbgsym_*.ddeb
+(cd "$build_dir" && cpack -G DEB >/dev/null)
+deb=$(echo "$build_dir"/tellurn_*.deb)
+echo "$deb"
+echo "$build_dir"/tellurn-dbgsym_*.ddeb
+
+if [ "$install" = yes ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get install "$deb"
+fi
