@@ -20,17 +20,28 @@ bool writeSaveSaying(const World& world, const Player& player, const BlockTypes&
 /// Reads and checks the save in `directory`, or, when the save is missing or refused, its
 /// backup if that is a good save; a refused save is then renamed aside (SAVE_DAMAGED_SUFFIX)
 /// and one line says what was wrong, that the backup was loaded and where the refused file
-/// went. When neither is usable, says why. A usable save is decoded into `save.cells` and its
-/// segment faces listed. Touches nothing but `save` and the files; returns true when `save`
-/// holds a save that loads.
+/// went. When neither is usable, says why. Touches nothing but `save` and the files; returns
+/// true when `save` holds a save that loads.
 bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, ReadSave& save);
 
-/// The main thread's part of a load: holding the state lock, replaces the grid's cells and
-/// segments by those of a save that readUsableSave found usable, the player takes the game
-/// state and its body moves there at rest, and every actor that the loaded rock encloses is
-/// lifted out of it; then says "Loaded the world!". When `usable` is false, only sets
-/// `loadFailed`.
-void finishLoad(Game& game, bool usable, const ReadSave& save);
+/// The first share of the main thread's part of a load: holding the state lock, the grid takes
+/// the cells of a save that readUsableSave found usable, the player takes the game state and
+/// its body moves there at rest; the old cells' segments are to leave the space and the new
+/// cells' to go in, over the next ticks (continueLoad). When `usable` is false, only sets
+/// `loadFailed`. Either way the save's buffer is freed.
+void startLoad(Game& game, bool usable, ReadSave& save);
+
+/// True from startLoad until every segment of the loaded world is in the space. Meanwhile the
+/// space does not step and the actors wait (tickGame); the renderer draws the loaded cells.
+bool loadBeingApplied(const Game& game);
+
+/// One tick's share of a load being applied: a batch of segments of a fixed size, holding the
+/// state lock. After the last, every actor that the loaded rock encloses is lifted out of it,
+/// and "Loaded the world!" is said. Does nothing when no load is being applied.
+void continueLoad(Game& game);
+
+/// The main thread's part of a load at once: startLoad, then continueLoad until it is done.
+void finishLoad(Game& game, bool usable, ReadSave& save);
 
 /// Saves the world and the player into `directory` at once (writeSaveSaying). It only reads
 /// state that only the calling (main) thread writes, so it takes no lock.

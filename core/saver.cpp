@@ -17,7 +17,6 @@ void writeTaken(Saver& saver, int clicks) {
 }
 
 void readForMainThread(Saver& saver) {
-    saver.loaded.cells = saver.writing.world.get();
     saver.loadUsable = readUsableSave(saver.directory, saver.blockTypes, saver.loaded);
     saver.loadRead.store(true, std::memory_order_release);
 }
@@ -115,11 +114,21 @@ void requestSaveAction(Game& game, SaveAction action) {
 
 void applyReadLoad(Game& game) {
     Saver& saver = game.saver;
-    if (!saver.loadOutstanding || !saver.loadRead.load(std::memory_order_acquire)) {
+    if (!saver.loadOutstanding) {
         return;
     }
-    finishLoad(game, saver.loadUsable, saver.loaded);
-    saver.loadRead.store(false, std::memory_order_relaxed);
+    if (!saver.loadApplying) {
+        if (!saver.loadRead.load(std::memory_order_acquire)) {
+            return; // still on its way
+        }
+        startLoad(game, saver.loadUsable, saver.loaded);
+        saver.loadRead.store(false, std::memory_order_relaxed);
+        saver.loadApplying = true;
+    }
+    if (loadBeingApplied(game)) {
+        return; // its segments go in over the next ticks (continueLoad)
+    }
+    saver.loadApplying = false;
     saver.loadOutstanding = false;
     // Handed on in order; a Load among them makes the rest wait again.
     while (!saver.deferred.empty() && !saver.loadOutstanding) {

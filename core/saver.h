@@ -65,14 +65,14 @@ struct Saver {
     /// `loadUsable` hold the result, cleared by the main thread when it has applied them.
     std::atomic<bool> loadRead;
     bool loadUsable;
-    /// The load read, its cells decoded into the `writing` grid: no save is taken while a load
-    /// is on its way, as the clicks after a Load wait for it on the main thread.
+    /// The load read, in buffers of its own that the main thread frees as it applies them.
     ReadSave loaded;
 
-    /// The main thread's own: the thread runs; a load was queued and not yet applied; the
-    /// clicks that came meanwhile, in order.
+    /// The main thread's own: the thread runs; a load was queued and is not yet in place; the
+    /// load read is being applied; the clicks that came meanwhile, in order.
     bool running;
     bool loadOutstanding;
+    bool loadApplying;
     std::deque<SaveAction> deferred;
 };
 
@@ -90,8 +90,9 @@ bool saverRunning(const Saver& saver);
 /// under the state lock, Load queues a load; while a load is on its way, the click waits for it.
 void requestSaveAction(Game& game, SaveAction action);
 
-/// The main thread's part of a load the saver has read, once per tick: applies it (finishLoad),
-/// then hands on the clicks that waited for it. Does nothing when no load has been read.
+/// The main thread's part of a load the saver has read, once per tick: starts applying it
+/// (startLoad), and once it is in place (loadBeingApplied false) hands on the clicks that
+/// waited for it. Does nothing when no load is outstanding.
 void applyReadLoad(Game& game);
 
 /// Asks the saver to stop as the other workers are asked, and waits for it: it first writes
