@@ -19,7 +19,6 @@
 #include "presentation/atlas.h"
 #include "presentation/render_thread.h"
 #include "world/block_types.h"
-#include "world/editing.h"
 #include "world/world_grid.h"
 
 struct ALLEGRO_FONT;
@@ -70,8 +69,8 @@ struct Game {
     EnemyPacing enemyPacing;
     /// Writes and reads the save for the HUD's clicks while the game runs.
     Saver saver;
-    /// The segments of a load being applied, a batch a tick (core/save_game.h).
-    SegmentRebuild loadRebuild;
+    /// A load being put in place, a share per tick (core/save_game.h).
+    SaveBeingApplied loading;
 };
 
 /// The first stage of every game: the generator seeded with START_SEED and the physics space.

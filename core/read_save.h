@@ -1,11 +1,25 @@
-// A save on its way from the disk into the game: read and checked off the main thread.
+// A save on its way from the disk into the game: read and checked off the main thread, then
+// put in place by the main thread a share per tick.
 #pragma once
 
+#include "world/editing.h"
 #include "world/save_codec.h"
 
 /// A save read and checked, made ready for the main thread, which decodes it into the game as
-/// it puts it in place (finishLoad, startLoad). Its buffer is its own, freed once applied.
+/// it puts it in place (startLoad). Its buffer is its own, freed once applied.
 struct ReadSave {
     /// The file's bytes, a save that passed the game's check.
     SaveBytes bytes;
+};
+
+/// A save being put in place, a share per tick (continueLoad): its cells are decoded into the
+/// grid a few columns at a time, then the replaced cells' segments leave the space and the new
+/// cells' go in.
+struct SaveBeingApplied {
+    /// The save's bytes, until every column and the player have been decoded.
+    SaveBytes bytes;
+    /// The next column to decode; WORLD_COLUMNS once all are.
+    int nextColumn = WORLD_COLUMNS;
+    /// The segments going out and coming in.
+    SegmentRebuild segments;
 };

@@ -24,20 +24,20 @@ bool writeSaveSaying(const World& world, const Player& player, const BlockTypes&
 /// true when `save` holds a save that loads.
 bool readUsableSave(const std::string& directory, const BlockTypes& blockTypes, ReadSave& save);
 
-/// The first share of the main thread's part of a load: holding the state lock, the grid takes
-/// the cells of a save that readUsableSave found usable, the player takes the game state and
-/// its body moves there at rest; the old cells' segments are to leave the space and the new
-/// cells' to go in, over the next ticks (continueLoad). When `usable` is false, only sets
-/// `loadFailed`. Either way the save's buffer is freed.
+/// Starts the main thread's part of a load, with a save that readUsableSave found usable: it
+/// takes the save's bytes, and over the next ticks (continueLoad) the grid takes its cells, the
+/// player its game state (its body moved there at rest), and the space the new cells' segments
+/// for the old ones. When `usable` is false, only sets `loadFailed`. Either way `save` is left
+/// empty, its buffer freed.
 void startLoad(Game& game, bool usable, ReadSave& save);
 
 /// True from startLoad until every segment of the loaded world is in the space. Meanwhile the
 /// space does not step and the actors wait (tickGame); the renderer draws the loaded cells.
 bool loadBeingApplied(const Game& game);
 
-/// One tick's share of a load being applied: a batch of segments of a fixed size, holding the
-/// state lock. After the last, every actor that the loaded rock encloses is lifted out of it,
-/// and "Loaded the world!" is said. Does nothing when no load is being applied.
+/// One tick's share of a load being applied, holding the state lock: a few milliseconds of
+/// work, whatever the world. At the end, every actor that the loaded rock encloses is lifted out
+/// of it, and "Loaded the world!" is said. Does nothing when no load is being applied.
 void continueLoad(Game& game);
 
 /// The main thread's part of a load at once: startLoad, then continueLoad until it is done.

@@ -191,10 +191,11 @@ bool actorInCell(cpSpace* space, int column, int row) {
     return found;
 }
 
-// Hands every segment the cells hold to `leaving` and clears the references. Most cells hold
-// none: those are passed over at a glance.
-void takeWorldSegments(World& world, std::vector<cpShape*>& leaving) {
-    for (Block& cell : world.cells) {
+// Hands every segment that the cells from `firstCell` to `endCell - 1` hold to `leaving` and
+// clears the references. Most cells hold none: those are passed over at a glance.
+void takeSegments(World& world, int firstCell, int endCell, std::vector<cpShape*>& leaving) {
+    for (int index = firstCell; index < endCell; ++index) {
+        Block& cell = world.cells[index];
         if (cell.topShape == nullptr && cell.bottomShape == nullptr && cell.rightShape == nullptr &&
             cell.leftShape == nullptr) {
             continue;
@@ -315,7 +316,7 @@ bool placeBlock(World& world, const BlockTypes& blockTypes, Player& player, cpSp
 
 void clearWorldSegments(World& world, cpSpace* space) {
     std::vector<cpShape*> leaving;
-    takeWorldSegments(world, leaving);
+    takeSegments(world, 0, WORLD_CELLS, leaving);
     dropLeavingSegments(space, leaving, static_cast<int>(leaving.size()));
 }
 
@@ -324,8 +325,10 @@ void buildWorldSegments(World& world, cpSpace* space) {
     addFaceSegments(world, space, nextCell, WORLD_CELLS * EDGE_COUNT);
 }
 
-void startSegmentRebuild(World& world, SegmentRebuild& rebuild) {
-    takeWorldSegments(world, rebuild.leaving);
+void takeColumnSegments(World& world, int firstColumn, int endColumn, SegmentRebuild& rebuild) {
+    GAME_ASSERT(0 <= firstColumn && firstColumn <= endColumn && endColumn <= WORLD_COLUMNS,
+                "columns outside the grid handed to a segment rebuild");
+    takeSegments(world, firstColumn * WORLD_ROWS, endColumn * WORLD_ROWS, rebuild.leaving);
     rebuild.nextCell = 0;
 }
 

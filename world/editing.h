@@ -49,10 +49,10 @@ struct SegmentRebuild {
     int nextCell = WORLD_CELLS;
 };
 
-/// Starts a rebuild of the grid's segments: every segment a cell holds goes to
-/// `rebuild.leaving`, its reference cleared, and every cell is due for segments on its open
-/// faces. The cells may be replaced (with no segment references) before the rebuild goes on.
-void startSegmentRebuild(World& world, SegmentRebuild& rebuild);
+/// Hands the segments that the cells of columns `firstColumn` to `endColumn - 1` hold to
+/// `rebuild.leaving` and clears their references, so that those cells may be replaced; the
+/// rebuild then gives every cell of the grid segments on its open faces.
+void takeColumnSegments(World& world, int firstColumn, int endColumn, SegmentRebuild& rebuild);
 
 /// True while a rebuild has segments to take out or faces to give segments.
 bool segmentRebuildPending(const SegmentRebuild& rebuild);
