@@ -201,6 +201,9 @@ void tickGame(Game& game) {
 }
 
 void stopWorkers(Game& game) {
+    while (loadBeingApplied(game)) {
+        continueLoad(game);
+    }
     std::printf("Stopping threads\n");
     for (int i = 0; i < ENEMY_COUNT; ++i) {
         stopWorker(game.enemyThreads[i], game.enemyArgs[i].mutex, game.enemyArgs[i].cond);

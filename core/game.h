@@ -114,8 +114,9 @@ void startWorkers(Game& game);
 /// the actors wait. Last the render thread is woken.
 void tickGame(Game& game);
 
-/// Stops and joins enemy 0 to 24, then the render thread, saying so on the console; then,
-/// silently, the saver, which first finishes the save clicked last.
+/// Puts a load being applied fully in place first. Then stops and joins enemy 0 to 24, then the
+/// render thread, saying so on the console; then, silently, the saver, which first finishes the
+/// save clicked last.
 void stopWorkers(Game& game);
 
 /// Frees the space with every body and shape in it (the world's segments included), the
