@@ -30,8 +30,8 @@ void* saverThreadProc(ALLEGRO_THREAD* thread, void* arg) {
     for (;;) {
         if (saver.pendingClicks > 0) {
             GAME_ASSERT(!saver.loadRead.load(std::memory_order_relaxed),
-                        "a save was queued while a load waits in the saver's grid: clicks after "
-                        "a Load must wait for it (requestSaveAction)");
+                        "a save was queued while a read load waits for the main thread: clicks "
+                        "after a Load must wait for it (requestSaveAction)");
             std::swap(saver.pending, saver.writing);
             const int clicks = std::exchange(saver.pendingClicks, 0);
             al_unlock_mutex(saver.mutex);

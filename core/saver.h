@@ -6,9 +6,9 @@
 // newer state: the saver writes one save at a time, always the newest, and says
 // "Saved the world!" (or why not) once for every click it answers, when the file really is in
 // place. A Load waits for the saves clicked before it; the saver reads and checks the file and
-// the next tick applies it on the main thread. Clicks that come while a load is on its way wait
-// on the main thread until it has been applied, so every click acts on the game as the clicks
-// before it left it.
+// the ticks after put it in place on the main thread, a share each. Clicks that come while a load
+// is on its way wait on the main thread until it is in place, so every click acts on the game as
+// the clicks before it left it.
 #pragma once
 
 #include <allegro5/allegro.h>
