@@ -43,6 +43,8 @@ constexpr double SAVE_TO_LOAD_SECONDS = 1.5;
 constexpr double AFTER_LOAD_SECONDS = 0.5;
 constexpr double LONGEST_RUN_SECONDS = 60.0;
 constexpr int FONT_SIZE = 12;
+// The static shapes that are no face's segment.
+constexpr int WORLD_WALLS = 4;
 
 // Resident memory of this process, now and at its peak, in MB.
 double statusMegabytes(const char* field) {
@@ -115,8 +117,11 @@ bool playScaleRun(Game& game, BenchTable& table, const std::string& what, const 
     FlipWatch watch;
     startFlipWatch(watch, game.render);
     const double click = benchSeconds();
-    bool ran = startLoadedGame(game, width, height, directory) &&
-               tickUntil(game, [&] { return game.render.framesDrawn.load() > 0; });
+    if (!startLoadedGame(game, width, height, directory) ||
+        !tickUntil(game, [&] { return game.render.framesDrawn.load() > 0; })) {
+        stopFlipWatch(watch);
+        return false;
+    }
     const double firstFrameMemory = statusMegabytes("VmRSS:");
     tickFor(game, QUIET_SECONDS);
     const double saveStart = benchSeconds();
@@ -125,7 +130,7 @@ bool playScaleRun(Game& game, BenchTable& table, const std::string& what, const 
     tickFor(game, SAVE_TO_LOAD_SECONDS);
     const double loadClick = benchSeconds();
     requestSaveAction(game, LOAD_ACTION);
-    ran = ran && tickUntil(game, [&] { return loadSettled(game); });
+    const bool ran = tickUntil(game, [&] { return loadSettled(game); });
     const double loaded = benchSeconds();
     tickFor(game, AFTER_LOAD_SECONDS);
     const double end = benchSeconds();
@@ -134,7 +139,7 @@ bool playScaleRun(Game& game, BenchTable& table, const std::string& what, const 
         return false;
     }
     const double ms = 1000.0;
-    addRow(table, what + "exposed faces", staticShapeCount(game.space) - 4, "faces", 0);
+    addRow(table, what + "exposed faces", staticShapeCount(game.space) - WORLD_WALLS, "faces", 0);
     addRow(table, what + "Load World to the first frame", (watch.flips.front() - click) * ms, "ms",
            1);
     addRow(table, what + "Save click, main thread", saveClick * ms, "ms", 1);
