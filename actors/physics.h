@@ -16,7 +16,13 @@ constexpr double ACTOR_MASS = 50.0;
 /// Moment of inertia of the actors' boxes: large but finite, so they turn only negligibly.
 constexpr double ACTOR_MOMENT = 4294967295.0;
 
-/// Creates the space with its gravity (the iteration count is set with the player).
+/// Side of a cell of the spatial hash of the space's static shapes, in world pixels.
+constexpr double SPATIAL_HASH_CELL = 40.0;
+/// Cells of that hash (rounded up to a prime by the library).
+constexpr int SPATIAL_HASH_CELLS = 20000;
+
+/// Creates the space with its gravity (the iteration count is set with the player); its static
+/// shapes are indexed in a spatial hash, its moving ones in Chipmunk's bounding-box tree.
 cpSpace* createSpace();
 
 /// Closes the 7200 x 4800 world with four static walls: left, top, bottom, right.

@@ -33,12 +33,12 @@ void addRow(BenchTable& table, const std::string& what, double value, const std:
 }
 
 void printTable(const BenchTable& table) {
-    std::printf("| %-72s | %10s | %-11s | %5s |\n", "measured", "figure", "unit", "reps");
-    std::printf("|%s|%s|%s|%s|\n", std::string(74, '-').c_str(), std::string(12, '-').c_str(),
+    std::printf("| %-80s | %10s | %-11s | %5s |\n", "measured", "figure", "unit", "reps");
+    std::printf("|%s|%s|%s|%s|\n", std::string(82, '-').c_str(), std::string(12, '-').c_str(),
                 std::string(13, '-').c_str(), std::string(7, '-').c_str());
     for (const BenchRow& row : table.rows) {
         const std::string reps = row.repetitions > 0 ? std::to_string(row.repetitions) : "";
-        std::printf("| %-72s | %10.3f | %-11s | %5s |\n", row.what.c_str(), row.value,
+        std::printf("| %-80s | %10.3f | %-11s | %5s |\n", row.what.c_str(), row.value,
                     row.unit.c_str(), reps.c_str());
     }
 }

@@ -1,11 +1,15 @@
 // tellurn-bench: what drawing, ticking, generating and saving cost on this machine, printed as
 // one table of medians. Needs an X display (bench/run.sh starts a virtual one).
 //
-//   tellurn-bench [--run-seconds S] [--quick]
+//   tellurn-bench [--run-seconds S] [--quick] [--scale-only]
+//   tellurn-bench --write-checkerboard DIRECTORY [LAST_ROW]
 //
 // --run-seconds sets the length of the real render-thread run (30 by default); --quick takes
-// fewer repetitions everywhere, for trying changes out. The benchmark runs itself twice more
-// (with --saving-run-child) to save and load in play, on this disk and on a slow one.
+// fewer repetitions everywhere, for trying changes out; --scale-only runs only the worlds of
+// growing size (bench/scale_run.h). The benchmark runs itself again in child processes: to save
+// and load in play, on this disk and on a slow one (--saving-run-child), and to start and load
+// each world of the scale section (--scale-child). --write-checkerboard only writes the
+// checkerboard save (bench/checkerboard.h) into DIRECTORY, to play it or look at it.
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_font.h>
 #include <allegro5/allegro_ttf.h>
@@ -16,10 +20,12 @@
 #include <unistd.h>
 
 #include "bench/bench_table.h"
+#include "bench/checkerboard.h"
 #include "bench/frame_bench.h"
 #include "bench/render_run.h"
 #include "bench/save_bench.h"
 #include "bench/saving_run.h"
+#include "bench/scale_run.h"
 #include "bench/tick_bench.h"
 
 namespace {
@@ -30,6 +36,8 @@ struct BenchOptions {
     int generations = 15;
     int ticks = 1200;
     int saves = 9;
+    int scaleRuns = 3;
+    bool scaleOnly = false;
 };
 
 struct DisplaySize {
@@ -50,8 +58,11 @@ bool parseOptions(int argc, char** argv, BenchOptions& options) {
             options.generations = 3;
             options.ticks = 300;
             options.saves = 3;
+            options.scaleRuns = 1;
+        } else if (std::strcmp(argv[i], "--scale-only") == 0) {
+            options.scaleOnly = true;
         } else {
-            std::fprintf(stderr, "usage: %s [--run-seconds S] [--quick]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--run-seconds S] [--quick] [--scale-only]\n", argv[0]);
             return false;
         }
     }
@@ -74,6 +85,19 @@ double loadAverage() {
     return load;
 }
 
+// The benchmark as a tool: the checkerboard save alone.
+int writeCheckerboard(int argc, char** argv) {
+    const int lastRow = argc > 3 ? std::atoi(argv[3]) : CHECKERBOARD_LAST_ROW;
+    std::string problem;
+    if (argc > 4 || lastRow <= CHECKERBOARD_FLOOR_ROW || lastRow > CHECKERBOARD_LAST_ROW ||
+        !writeCheckerboardSave(argv[2], lastRow, problem)) {
+        std::fprintf(stderr, "usage: %s --write-checkerboard DIRECTORY [LAST_ROW, %d to %d] %s\n",
+                     argv[0], CHECKERBOARD_FLOOR_ROW + 1, CHECKERBOARD_LAST_ROW, problem.c_str());
+        return 2;
+    }
+    return 0;
+}
+
 bool startAllegro() {
     return al_init() && al_init_font_addon() && al_init_ttf_addon();
 }
@@ -82,9 +106,13 @@ bool startAllegro() {
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (argc >= 3 && std::strcmp(argv[1], "--write-checkerboard") == 0) {
+        return writeCheckerboard(argc, argv);
+    }
     BenchOptions options;
+    const bool scaleChild = argc == 6 && std::strcmp(argv[1], SCALE_CHILD_OPTION) == 0;
     const bool savingChild = argc == 3 && std::strcmp(argv[1], SAVING_CHILD_OPTION) == 0;
-    if (!savingChild && !parseOptions(argc, argv, options)) {
+    if (!savingChild && !scaleChild && !parseOptions(argc, argv, options)) {
         return 2;
     }
     if (!startAllegro()) {
@@ -94,9 +122,18 @@ int main(int argc, char** argv) {
     if (savingChild) {
         return runSavingChild(RUN_SIZE.width, RUN_SIZE.height, FONT_PATH, argv[2]);
     }
+    if (scaleChild) {
+        return runScaleChild(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5], FONT_PATH);
+    }
     BenchTable table;
     addRow(table, "load average (1 min) at the start, on " + std::to_string(cpuCount()) + " cores",
            loadAverage(), "", 0);
+    if (options.scaleOnly) {
+        const bool scaled = benchScale(table, options.scaleRuns);
+        addRow(table, "load average (1 min) at the end", loadAverage(), "", 0);
+        printTable(table);
+        return scaled ? 0 : 1;
+    }
     for (const DisplaySize& size : FRAME_SIZES) {
         if (!benchFrames(table, size.width, size.height, options.frameRepetitions, FONT_PATH)) {
             std::fprintf(stderr, "cannot open a %d x %d display (is DISPLAY set?)\n", size.width,
@@ -112,7 +149,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const bool savedInPlay = benchSavingInPlay(table);
+    const bool scaled = benchScale(table, options.scaleRuns);
     addRow(table, "load average (1 min) at the end", loadAverage(), "", 0);
     printTable(table);
-    return saved && savedInPlay ? 0 : 1;
+    return saved && savedInPlay && scaled ? 0 : 1;
 }

@@ -75,12 +75,17 @@ void benchClicks(BenchTable& table, Game& game, const std::string& directory, in
     addRow(table, "Save click on the main thread (copy of cells and player, state lock)",
            median(clicks), "ms", n);
     ok = finishSaver(game, CLOSE_SAVE_SECONDS) && ok;
-    const std::unique_ptr<World> cells = std::make_unique<World>();
-    ReadSave save{{}, cells.get(), {}};
-    const bool usable = readUsableSave(game.saver.folder, game.blockTypes, save);
-    ok = usable && ok;
-    addRow(table, "Load click's apply on the main thread (cells, segments, player, lift)",
-           medianMilliseconds(n, [&] { finishLoad(game, usable, save); }), "ms", n);
+    std::vector<double> applies;
+    for (int i = 0; i < n; ++i) {
+        ReadSave save;
+        const bool usable = readUsableSave(game.saver.folder, game.blockTypes, save);
+        ok = usable && ok;
+        const double start = benchSeconds();
+        finishLoad(game, usable, save);
+        applies.push_back((benchSeconds() - start) * 1000.0);
+    }
+    addRow(table, "Load click's apply on the main thread, all at once (cells, segments, player)",
+           median(applies), "ms", n);
 }
 
 } // namespace

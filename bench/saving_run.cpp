@@ -1,20 +1,16 @@
 #include "bench/saving_run.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
 #include "actors/physics.h"
+#include "bench/child_run.h"
+#include "bench/flip_watch.h"
 #include "bench/render_run.h"
 #include "core/game.h"
 #include "core/saver.h"
@@ -33,51 +29,15 @@ constexpr long LOAD_CLICK_STEP = (SAVE_CLICKS - 1) * TICKS_BETWEEN_CLICKS + 1;
 constexpr double AFTER_LOAD_SECONDS = 0.5;
 constexpr double LONGEST_RUN_SECONDS = 30.0;
 
-constexpr const char* ROW_PREFIX = "bench-row";
 constexpr const char* SLOW_FLUSH_FAULT = "slow-fsync:300";
 constexpr const char* SLOW_DISK = "flush +300 ms";
 constexpr const char* THIS_DISK = "this disk";
-
-// When each frame was flipped, as a thread of the benchmark's own sees the render thread's
-// count change; it looks every half millisecond.
-struct FlipWatch {
-    std::atomic<bool> stop{false};
-    std::vector<double> flips;
-};
-
-void watchFlips(const RenderThreadData& render, FlipWatch& watch) {
-    uint64_t seen = render.framesDrawn.load();
-    while (!watch.stop.load()) {
-        const uint64_t frames = render.framesDrawn.load();
-        if (frames != seen) {
-            seen = frames;
-            watch.flips.push_back(benchSeconds());
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
-    }
-}
-
-// The longest wait between two flips from `from` to `to`, the wait into the first flip after
-// `from` and out of the last before `to` included, in milliseconds.
-double longestFrameWait(const std::vector<double>& flips, double from, double to) {
-    double longest = 0.0;
-    double previous = from;
-    for (double flip : flips) {
-        if (flip > from) {
-            longest = std::max(longest, std::min(flip, to) - previous);
-        }
-        if (flip >= to) {
-            break;
-        }
-        previous = std::max(flip, from);
-    }
-    return longest * 1000.0;
-}
 
 // When things happened, and what the main thread spent on the clicks (seconds).
 struct ClickTimes {
     double quietStart, firstClick, loadApplied, end;
     std::vector<double> saveClicks;
+    // The longest tick while the load was outstanding.
     double apply;
 };
 
@@ -105,13 +65,14 @@ void playWithClicks(Game& game, ClickTimes& times) {
         al_wait_for_event(game.eventQueue, &event);
         clickOnTick(game, tick - clicksFrom, times);
         const bool loadWaiting = game.saver.loadOutstanding;
-        const double applyStart = benchSeconds();
-        applyReadLoad(game); // what tickGame does first, timed apart
+        const double tickStart = benchSeconds();
+        runTick(game, tick);
+        if (loadWaiting) {
+            times.apply = std::max(times.apply, benchSeconds() - tickStart);
+        }
         if (loadWaiting && !game.saver.loadOutstanding) {
             times.loadApplied = benchSeconds();
-            times.apply = times.loadApplied - applyStart;
         }
-        runTick(game, tick);
         if (times.loadApplied > 0 && benchSeconds() - times.loadApplied > AFTER_LOAD_SECONDS) {
             break;
         }
@@ -132,8 +93,9 @@ void addSavingRows(BenchTable& table, const std::string& what, const FlipWatch& 
     addRow(table, what + "Save click, main thread, longest",
            *std::max_element(times.saveClicks.begin(), times.saveClicks.end()) * ms, "ms",
            SAVE_CLICKS);
-    addRow(table, what + "Load applied, main thread", times.apply * ms, "ms", 1);
-    addRow(table, what + "first Save click to the load applied",
+    addRow(table, what + "longest tick while the Load is on its way, main thread", times.apply * ms,
+           "ms", 1);
+    addRow(table, what + "first Save click to the load in place",
            (times.loadApplied - times.firstClick) * ms, "ms", 0);
 }
 
@@ -151,12 +113,10 @@ bool savingRun(BenchTable& table, int width, int height, const char* fontPath, c
     }
     startWorkers(*game);
     FlipWatch watch;
-    watch.flips.reserve(static_cast<size_t>(LONGEST_RUN_SECONDS * 200));
-    std::thread watcher(watchFlips, std::cref(game->render), std::ref(watch));
+    startFlipWatch(watch, game->render);
     ClickTimes times{};
     playWithClicks(*game, times);
-    watch.stop = true;
-    watcher.join();
+    stopFlipWatch(watch);
     stopWorkers(*game);
     finishSaver(*game, CLOSE_SAVE_SECONDS);
     const bool loaded = times.loadApplied > 0;
@@ -175,63 +135,14 @@ bool savingRun(BenchTable& table, int width, int height, const char* fontPath, c
     return loaded;
 }
 
-// The child's rows, one a line: prefix, value, unit, repetitions, what (tab-separated); the
-// game's own lines around them are skipped.
-void takeRows(FILE* from, BenchTable& table) {
-    const size_t prefix = std::strlen(ROW_PREFIX);
-    char line[512];
-    while (std::fgets(line, sizeof line, from) != nullptr) {
-        double value = 0;
-        char unit[32];
-        int repetitions = 0;
-        int whatAt = 0;
-        if (std::strncmp(line, ROW_PREFIX, prefix) == 0 &&
-            std::sscanf(line + prefix, "\t%lf\t%31[^\t]\t%d\t%n", &value, unit, &repetitions,
-                        &whatAt) == 3 &&
-            whatAt > 0) {
-            std::string what = line + prefix + whatAt;
-            what.erase(what.find_last_not_of('\n') + 1);
-            addRow(table, what, value, unit, repetitions);
-        }
-    }
-}
-
-// This benchmark once more, for one disk: with the fault library preloaded, every flush is slowed.
-bool runChildProcess(BenchTable& table, const char* disk, const char* faultLibrary) {
-    int rows[2];
-    if (pipe(rows) != 0) {
-        return false;
-    }
-    std::fflush(stdout);
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(rows[1], STDOUT_FILENO);
-        close(rows[0]);
-        close(rows[1]);
-        if (faultLibrary != nullptr) {
-            setenv("LD_PRELOAD", faultLibrary, 1);
-            setenv("TELLURN_FAULT", SLOW_FLUSH_FAULT, 1);
-        }
-        execl("/proc/self/exe", "tellurn-bench", SAVING_CHILD_OPTION, disk, nullptr);
-        _exit(127);
-    }
-    close(rows[1]);
-    FILE* from = fdopen(rows[0], "r");
-    if (from != nullptr) {
-        takeRows(from, table);
-        std::fclose(from);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 } // namespace
 
 bool benchSavingInPlay(BenchTable& table) {
-    const bool plain = runChildProcess(table, THIS_DISK, nullptr);
+    const bool plain = runBenchChild(table, {SAVING_CHILD_OPTION, THIS_DISK});
 #ifdef TELLURN_FAULT_LIBRARY
-    return runChildProcess(table, SLOW_DISK, TELLURN_FAULT_LIBRARY) && plain;
+    return runBenchChild(table, {SAVING_CHILD_OPTION, SLOW_DISK}, TELLURN_FAULT_LIBRARY,
+                         SLOW_FLUSH_FAULT) &&
+           plain;
 #else
     std::fprintf(stderr, "no fault library was built (TELLURN_TESTS=OFF): no slow-disk run\n");
     return false;
@@ -241,9 +152,6 @@ bool benchSavingInPlay(BenchTable& table) {
 int runSavingChild(int width, int height, const char* fontPath, const char* disk) {
     BenchTable table;
     const bool ran = savingRun(table, width, height, fontPath, disk);
-    for (const BenchRow& row : table.rows) {
-        std::printf("%s\t%f\t%s\t%d\t%s\n", ROW_PREFIX, row.value, row.unit.c_str(),
-                    row.repetitions, row.what.c_str());
-    }
+    printRowsForParent(table);
     return ran ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 
 #include "actors/physics.h"
 #include "base/worker.h"
+#include "core/save_game.h"
 #include "world/editing.h"
 #include "world/terrain.h"
 
@@ -83,6 +84,13 @@ void advancePhysics(Game& game) {
     copyPlayerPosition(player);
     updatePlayer(player, game.world);
     game.tickView = playerView(player);
+    al_unlock_mutex(game.stateLock);
+}
+
+// While a load's segments go in, nothing moves: the view only follows the loaded player.
+void holdStill(Game& game) {
+    al_lock_mutex(game.stateLock);
+    game.tickView = playerView(game.player);
     al_unlock_mutex(game.stateLock);
 }
 
@@ -179,9 +187,14 @@ void startWorkers(Game& game) {
 }
 
 void tickGame(Game& game) {
+    continueLoad(game);
     applyReadLoad(game);
-    advancePhysics(game);
-    stepEnemies(game);
+    if (loadBeingApplied(game)) {
+        holdStill(game);
+    } else {
+        advancePhysics(game);
+        stepEnemies(game);
+    }
     if (game.enemyPacing == ENEMIES_ON_THREADS) {
         wakeWorker(game.render.cond);
     }

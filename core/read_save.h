@@ -1,21 +1,25 @@
-// A save on its way from the disk into the game: read and checked, and decoded as far as can be
-// done off the main thread.
+// A save on its way from the disk into the game: read and checked off the main thread, then
+// put in place by the main thread a share per tick.
 #pragma once
-
-#include <vector>
 
 #include "world/editing.h"
 #include "world/save_codec.h"
-#include "world/world_grid.h"
 
-/// A save read, checked and made ready for the main thread, which then only has to put it in
-/// place (finishLoad).
+/// A save read and checked, made ready for the main thread, which decodes it into the game as
+/// it puts it in place (startLoad). Its buffer is its own, freed once applied.
 struct ReadSave {
-    /// The file's bytes; the player's header is taken from them.
+    /// The file's bytes, a save that passed the game's check.
     SaveBytes bytes;
-    /// The grid the cells are decoded into, with this run's images and no segments; lent by the
-    /// reader (the saver lends the grid it encodes saves from, idle while a load is on its way).
-    World* cells;
-    /// The faces of the decoded cells that get ground segments.
-    std::vector<SegmentFace> faces;
+};
+
+/// A save being put in place, a share per tick (continueLoad): its cells are decoded into the
+/// grid a few columns at a time, then the replaced cells' segments leave the space and the new
+/// cells' go in.
+struct SaveBeingApplied {
+    /// The save's bytes, until every column and the player have been decoded.
+    SaveBytes bytes;
+    /// The next column to decode; WORLD_COLUMNS once all are.
+    int nextColumn = WORLD_COLUMNS;
+    /// The segments going out and coming in.
+    SegmentRebuild segments;
 };

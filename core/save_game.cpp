@@ -2,15 +2,25 @@
 
 #include <algorithm>
 #include <allegro5/allegro.h>
+#include <chrono>
 #include <cstdio>
-#include <memory>
 
 #include "actors/lift.h"
 #include "actors/physics.h"
 #include "world/editing.h"
 #include "world/save_file.h"
+#include "world/save_layout.h"
 
 namespace {
+
+// A tick's share of applying a load: about this much of the main thread, so that the frames
+// keep coming whatever the world (8 ms let the wait between frames grow by a few
+// milliseconds). The checkerboard's 616,612 old and as many new segments (0.3 to 0.5 us each)
+// then take two seconds, the grid's cells two or three ticks, a generated world's segments one.
+constexpr double LOAD_SECONDS_PER_TICK = 0.005;
+// The steps in which that share is done, each well under a millisecond.
+constexpr int LOAD_COLUMNS_PER_STEP = 8;
+constexpr int LOAD_SEGMENTS_PER_STEP = 500;
 
 // What became of a save that could not be loaded, for the end of Load's line. A save the check
 // refused is set aside at once, so that no later Save replaces it; one that could not be read
@@ -66,16 +76,31 @@ void placeBodyAtRest(Player& player, cpSpace* space) {
     cpSpaceReindexShapesForBody(space, player.body);
 }
 
-// Replaces the game by a save made ready by readUsableSave. The caller holds the state lock.
-void applySave(const ReadSave& save, Game& game) {
-    clearWorldSegments(game.world, game.space);
-    std::copy(std::begin(save.cells->cells), std::end(save.cells->cells),
-              std::begin(game.world.cells));
-    addSegmentsOnFaces(game.world, game.space, save.faces);
-    markAllCellsChanged(game.world);
-    decodeSavedPlayer(save.bytes.data(), game.player);
-    placeBodyAtRest(game.player, game.space);
-    liftActorsOutOfRock(game.space, game.player, game.enemies, ENEMY_COUNT, game.world);
+// Decodes the next columns of the save being applied into the grid, the segments of the cells
+// they replace handed to the rebuild; after the last column, the player takes the save's game
+// state. The caller holds the state lock.
+void decodeColumns(Game& game, SaveBeingApplied& load) {
+    const int end = std::min(load.nextColumn + LOAD_COLUMNS_PER_STEP, WORLD_COLUMNS);
+    takeColumnSegments(game.world, load.nextColumn, end, load.segments);
+    for (int column = load.nextColumn; column < end; ++column) {
+        for (int row = 0; row < WORLD_ROWS; ++row) {
+            const size_t record = SAVE_HEADER_SIZE + SAVE_RECORD_SIZE * (column * WORLD_ROWS + row);
+            // Stored whole: a reader never sees a half-made cell.
+            cellAt(game.world, column, row) =
+                decodeSavedRecord(&load.bytes[record], game.blockTypes);
+            markCellChanged(game.world, column, row);
+        }
+    }
+    load.nextColumn = end;
+    if (end == WORLD_COLUMNS) {
+        decodeSavedPlayer(load.bytes.data(), game.player);
+        placeBodyAtRest(game.player, game.space);
+    }
+}
+
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace
@@ -113,24 +138,62 @@ bool readUsableSave(SaveFolder& folder, const BlockTypes& blockTypes, ReadSave& 
     if (found == SAVE_READ) {
         folder.trusted = identity;
     } else if (!loadBackupInstead(folder, paths, blockTypes, found, problem, save.bytes)) {
-        save.bytes = SaveBytes(); // the file's bytes are of no more use
+        SaveBytes().swap(save.bytes); // the file's bytes are of no more use
         return false;
     }
-    decodeSavedCells(save.bytes, blockTypes, *save.cells);
-    listSegmentFaces(*save.cells, save.faces);
     return true;
 }
 
-void finishLoad(Game& game, bool usable, const ReadSave& save) {
-    al_lock_mutex(game.stateLock);
+void startLoad(Game& game, bool usable, ReadSave& save) {
+    GAME_ASSERT(!loadBeingApplied(game), "a load started before the one before it was in place");
+    SaveBeingApplied& load = game.loading;
     if (usable) {
-        applySave(save, game);
+        load.bytes.swap(save.bytes); // the bytes go with the load, which frees them
+        load.nextColumn = 0;
     } else {
+        al_lock_mutex(game.stateLock);
         game.player.loadFailed = 1;
+        al_unlock_mutex(game.stateLock);
+    }
+    SaveBytes().swap(save.bytes);
+}
+
+bool loadBeingApplied(const Game& game) {
+    return game.loading.nextColumn < WORLD_COLUMNS || segmentRebuildPending(game.loading.segments);
+}
+
+void continueLoad(Game& game) {
+    if (!loadBeingApplied(game)) {
+        return;
+    }
+    SaveBeingApplied& load = game.loading;
+    const double stop = steadySeconds() + LOAD_SECONDS_PER_TICK;
+    bool done = false;
+    al_lock_mutex(game.stateLock);
+    do {
+        if (load.nextColumn < WORLD_COLUMNS) {
+            decodeColumns(game, load);
+        } else {
+            done = continueSegmentRebuild(game.world, game.space, load.segments,
+                                          LOAD_SEGMENTS_PER_STEP);
+        }
+    } while (!done && steadySeconds() < stop);
+    if (done) {
+        liftActorsOutOfRock(game.space, game.player, game.enemies, ENEMY_COUNT, game.world);
     }
     al_unlock_mutex(game.stateLock);
-    if (usable) {
+    if (load.nextColumn == WORLD_COLUMNS) {
+        SaveBytes().swap(load.bytes); // decoded: freed at once
+    }
+    if (done) {
         std::printf("Loaded the world!\n");
+    }
+}
+
+void finishLoad(Game& game, bool usable, ReadSave& save) {
+    startLoad(game, usable, save);
+    while (loadBeingApplied(game)) {
+        continueLoad(game);
     }
 }
 
@@ -143,8 +206,7 @@ bool saveWorld(Game& game) {
 }
 
 bool loadWorld(Game& game) {
-    const std::unique_ptr<World> cells = std::make_unique<World>();
-    ReadSave save{{}, cells.get(), {}};
+    ReadSave save;
     const bool usable = readUsableSave(game.saver.folder, game.blockTypes, save);
     finishLoad(game, usable, save);
     return usable;

@@ -32,17 +32,28 @@ void saySaveOutcome(const SaveOutcome& outcome, int clicks);
 /// its backup if that is a good save. A save read whole that the check refuses is set aside
 /// (SAVE_DAMAGED_SUFFIX) before anything can replace it; one that cannot be read stays where it
 /// is. One line says what was wrong, whether the backup was loaded and what became of the save.
-/// A usable save is decoded into `save.cells` and its segment faces listed, and the folder notes
-/// the file as this run's. Touches nothing but `save`, the folder and the files; returns true
-/// when `save` holds a save that loads.
+/// The folder notes a usable save as this run's. Touches nothing but `save`, the folder and the
+/// files; returns true when `save` holds a save that loads.
 bool readUsableSave(SaveFolder& folder, const BlockTypes& blockTypes, ReadSave& save);
 
-/// The main thread's part of a load: holding the state lock, replaces the grid's cells and
-/// segments by those of a save that readUsableSave found usable, the player takes the game
-/// state and its body moves there at rest, and every actor that the loaded rock encloses is
-/// lifted out of it; then says "Loaded the world!". When `usable` is false, only sets
-/// `loadFailed`.
-void finishLoad(Game& game, bool usable, const ReadSave& save);
+/// Starts the main thread's part of a load, with a save that readUsableSave found usable: it
+/// takes the save's bytes, and over the next ticks (continueLoad) the grid takes its cells, the
+/// player its game state (its body moved there at rest), and the space the new cells' segments
+/// for the old ones. When `usable` is false, only sets `loadFailed`. Either way `save` is left
+/// empty, its buffer freed.
+void startLoad(Game& game, bool usable, ReadSave& save);
+
+/// True from startLoad until every segment of the loaded world is in the space. Meanwhile the
+/// space does not step and the actors wait (tickGame); the renderer draws the loaded cells.
+bool loadBeingApplied(const Game& game);
+
+/// One tick's share of a load being applied, holding the state lock: a few milliseconds of
+/// work, whatever the world. At the end, every actor that the loaded rock encloses is lifted out
+/// of it, and "Loaded the world!" is said. Does nothing when no load is being applied.
+void continueLoad(Game& game);
+
+/// The main thread's part of a load at once: startLoad, then continueLoad until it is done.
+void finishLoad(Game& game, bool usable, ReadSave& save);
 
 /// Saves the world and the player into the saver's folder at once (writeSave) and says how it
 /// went. For a game whose saver does not run: it reads state that only the calling (main)

@@ -35,8 +35,6 @@ void writePending(Saver& saver) {
 void readQueuedLoad(Saver& saver) {
     saver.loadQueued = false;
     al_unlock_mutex(saver.mutex);
-    saver.loadedCells = std::make_unique<World>();
-    saver.loaded.cells = saver.loadedCells.get();
     saver.loadUsable = readUsableSave(saver.folder, saver.blockTypes, saver.loaded);
     saver.loadRead.store(true, std::memory_order_release);
     al_lock_mutex(saver.mutex);
@@ -164,13 +162,21 @@ void requestSaveAction(Game& game, SaveAction action) {
 
 void applyReadLoad(Game& game) {
     Saver& saver = game.saver;
-    if (!saver.loadOutstanding || !saver.loadRead.load(std::memory_order_acquire)) {
+    if (!saver.loadOutstanding) {
         return;
     }
-    finishLoad(game, saver.loadUsable, saver.loaded);
-    saver.loaded = ReadSave{};
-    saver.loadedCells.reset();
-    saver.loadRead.store(false, std::memory_order_relaxed);
+    if (!saver.loadApplying) {
+        if (!saver.loadRead.load(std::memory_order_acquire)) {
+            return; // still on its way
+        }
+        startLoad(game, saver.loadUsable, saver.loaded);
+        saver.loadRead.store(false, std::memory_order_relaxed);
+        saver.loadApplying = true;
+    }
+    if (loadBeingApplied(game)) {
+        return; // its segments go in over the next ticks (continueLoad)
+    }
+    saver.loadApplying = false;
     saver.loadOutstanding = false;
     // Handed on in order; a Load among them makes the rest wait again.
     while (!saver.deferred.empty() && !saver.loadOutstanding) {
@@ -189,8 +195,9 @@ bool finishSaver(Game& game, double seconds) {
     al_init_timeout(&deadline, seconds);
     al_lock_mutex(saver.mutex);
     while (!allDone(saver)) {
-        if (saver.loadRead.load(std::memory_order_acquire)) {
+        if (saver.loadApplying || saver.loadRead.load(std::memory_order_acquire)) {
             al_unlock_mutex(saver.mutex); // applying may queue saves, which take the mutex
+            continueLoad(game);
             applyReadLoad(game);
             al_lock_mutex(saver.mutex);
         } else if (al_wait_cond_until(saver.settled, saver.mutex, &deadline) != 0 &&

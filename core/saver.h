@@ -6,17 +6,16 @@
 // written replaces what waits in the slot by the newer state: the saver writes one save at a
 // time, always the newest, and says "Saved the world!" (or why not) once for every click it
 // answers, when the file really is in place. A Load waits for the saves clicked before it; the
-// saver reads and checks the file and a tick applies it on the main thread. Until then the Load
-// wins: Save and Load clicks wait on the main thread and are handed on in order once it has been
-// applied, and mining and placing clicks do nothing (loadOnItsWay), so that nothing is drawn
-// that the load then undoes. At the close, everything clicked is carried out in order within a
-// deadline (finishSaver).
+// saver reads and checks the file and the ticks after put it in place on the main thread, a
+// share each. Until it is in place the Load wins: Save and Load clicks wait on the main thread
+// and are handed on in order afterwards, and mining and placing clicks do nothing
+// (loadOnItsWay), so that nothing is drawn that the load then undoes. At the close, everything
+// clicked is carried out in order within a deadline (finishSaver).
 #pragma once
 
 #include <allegro5/allegro.h>
 #include <atomic>
 #include <deque>
-#include <memory>
 
 #include "core/read_save.h"
 #include "world/block_types.h"
@@ -76,14 +75,14 @@ struct Saver {
     /// `loadUsable` hold the result, cleared by the main thread when it has applied them.
     std::atomic<bool> loadRead;
     bool loadUsable;
-    /// The load read, its cells decoded into `loadedCells`, which lives until it is applied.
+    /// The load read, in buffers of its own that the main thread frees as it applies them.
     ReadSave loaded;
-    std::unique_ptr<World> loadedCells;
 
-    /// The main thread's own: the thread runs; a load was queued and not yet applied; the
-    /// clicks that came meanwhile, in order.
+    /// The main thread's own: the thread runs; a load was queued and is not yet in place; the
+    /// load read is being applied; the clicks that came meanwhile, in order.
     bool running;
     bool loadOutstanding;
+    bool loadApplying;
     std::deque<SaveAction> deferred;
 };
 
@@ -97,15 +96,16 @@ void startSaver(Game& game);
 /// True while the saver's thread runs: the HUD's clicks go to it.
 bool saverRunning(const Saver& saver);
 
-/// True from a Load click until the load has been applied: edits would be undone by it.
+/// True from a Load click until the load is in place: edits would be undone by it.
 bool loadOnItsWay(const Saver& saver);
 
 /// A HUD click for a running saver: Save copies the snapshot into the slot under the state
 /// lock, Load queues a load; while a load is on its way, the click waits for it.
 void requestSaveAction(Game& game, SaveAction action);
 
-/// The main thread's part of a load the saver has read, once per tick: applies it (finishLoad),
-/// then hands on the clicks that waited for it. Does nothing when no load has been read.
+/// The main thread's part of a load the saver has read, once per tick: starts applying it
+/// (startLoad), and once it is in place (loadBeingApplied false) hands on the clicks that
+/// waited for it. Does nothing when no load is outstanding.
 void applyReadLoad(Game& game);
 
 /// At the close, once nothing else runs: carries out every click still waiting, in order (a

@@ -1,5 +1,6 @@
 #include "world/editing.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <unordered_set>
@@ -190,6 +191,66 @@ bool actorInCell(cpSpace* space, int column, int row) {
     return found;
 }
 
+// Hands every segment that the cells from `firstCell` to `endCell - 1` hold to `leaving` and
+// clears the references. Most cells hold none: those are passed over at a glance.
+void takeSegments(World& world, int firstCell, int endCell, std::vector<cpShape*>& leaving) {
+    for (int index = firstCell; index < endCell; ++index) {
+        Block& cell = world.cells[index];
+        if (cell.topShape == nullptr && cell.bottomShape == nullptr && cell.rightShape == nullptr &&
+            cell.leftShape == nullptr) {
+            continue;
+        }
+        for (int edge = 0; edge < EDGE_COUNT; ++edge) {
+            cpShape*& segment = blockEdgeShape(cell, static_cast<BlockEdge>(edge));
+            if (segment != nullptr) {
+                leaving.push_back(segment);
+                segment = nullptr;
+            }
+        }
+    }
+}
+
+// Takes up to `budget` segments from the back of `leaving` out of the space and frees them;
+// the space's index then forgets the area they covered. Returns how many went.
+int dropLeavingSegments(cpSpace* space, std::vector<cpShape*>& leaving, int budget) {
+    const int count = std::min(budget, static_cast<int>(leaving.size()));
+    if (count == 0) {
+        return 0;
+    }
+    cpBB area = cpShapeGetBB(leaving.back());
+    for (int i = 0; i < count; ++i) {
+        cpShape* segment = leaving.back();
+        leaving.pop_back();
+        area = cpBBMerge(area, cpShapeGetBB(segment));
+        dropWorldSegment(space, segment);
+    }
+    sweepDroppedSegments(space, area);
+    return count;
+}
+
+// Gives the open faces of the cells from `nextCell` on their segments until at least `budget`
+// have been added or the grid ends; a cell's faces go in together. Returns how many were added.
+int addFaceSegments(World& world, cpSpace* space, int& nextCell, int budget) {
+    int added = 0;
+    for (; nextCell < WORLD_CELLS && added < budget; ++nextCell) {
+        const int column = nextCell / WORLD_ROWS;
+        const int row = nextCell % WORLD_ROWS;
+        if (!blockIsSolid(cellAt(world, column, row))) {
+            continue;
+        }
+        for (BlockEdge edge : MINING_ORDER) {
+            if (!neighbourPassable(world, column, row, edge)) {
+                continue;
+            }
+            GAME_ASSERT(blockEdgeShape(cellAt(world, column, row), edge) == nullptr,
+                        "building segments over old ones: clear the world's segments first");
+            putEdgeSegment(world, space, column, row, edge, 0.0, GROUND_FRICTION);
+            ++added;
+        }
+    }
+    return added;
+}
+
 } // namespace
 
 bool canEditCell(const World& world, const Player& player, int column, int row) {
@@ -254,46 +315,36 @@ bool placeBlock(World& world, const BlockTypes& blockTypes, Player& player, cpSp
 }
 
 void clearWorldSegments(World& world, cpSpace* space) {
-    for (Block& cell : world.cells) {
-        // Most cells hold no segment: those are passed over at a glance.
-        if (cell.topShape == nullptr && cell.bottomShape == nullptr && cell.rightShape == nullptr &&
-            cell.leftShape == nullptr) {
-            continue;
-        }
-        for (int edge = 0; edge < EDGE_COUNT; ++edge) {
-            dropEdgeSegment(space, cell, static_cast<BlockEdge>(edge));
-        }
-    }
-}
-
-void listSegmentFaces(const World& world, std::vector<SegmentFace>& faces) {
-    faces.clear();
-    for (int column = 0; column < WORLD_COLUMNS; ++column) {
-        for (int row = 0; row < WORLD_ROWS; ++row) {
-            if (!blockIsSolid(cellAt(world, column, row))) {
-                continue;
-            }
-            for (BlockEdge edge : MINING_ORDER) {
-                if (neighbourPassable(world, column, row, edge)) {
-                    faces.push_back({column, row, edge});
-                }
-            }
-        }
-    }
-}
-
-void addSegmentsOnFaces(World& world, cpSpace* space, const std::vector<SegmentFace>& faces) {
-    for (const SegmentFace& face : faces) {
-        GAME_ASSERT(blockEdgeShape(cellAt(world, face.column, face.row), face.edge) == nullptr,
-                    "building segments over old ones: clear the world's segments first");
-        putEdgeSegment(world, space, face.column, face.row, face.edge, 0.0, GROUND_FRICTION);
-    }
+    std::vector<cpShape*> leaving;
+    takeSegments(world, 0, WORLD_CELLS, leaving);
+    dropLeavingSegments(space, leaving, static_cast<int>(leaving.size()));
 }
 
 void buildWorldSegments(World& world, cpSpace* space) {
-    std::vector<SegmentFace> faces;
-    listSegmentFaces(world, faces);
-    addSegmentsOnFaces(world, space, faces);
+    int nextCell = 0;
+    addFaceSegments(world, space, nextCell, WORLD_CELLS * EDGE_COUNT);
+}
+
+void takeColumnSegments(World& world, int firstColumn, int endColumn, SegmentRebuild& rebuild) {
+    GAME_ASSERT(0 <= firstColumn && firstColumn <= endColumn && endColumn <= WORLD_COLUMNS,
+                "columns outside the grid handed to a segment rebuild");
+    takeSegments(world, firstColumn * WORLD_ROWS, endColumn * WORLD_ROWS, rebuild.leaving);
+    rebuild.nextCell = 0;
+}
+
+bool segmentRebuildPending(const SegmentRebuild& rebuild) {
+    return !rebuild.leaving.empty() || rebuild.nextCell < WORLD_CELLS;
+}
+
+bool continueSegmentRebuild(World& world, cpSpace* space, SegmentRebuild& rebuild, int budget) {
+    budget -= dropLeavingSegments(space, rebuild.leaving, budget);
+    if (rebuild.leaving.empty()) {
+        std::vector<cpShape*>().swap(rebuild.leaving); // its memory goes back before the build
+        if (budget > 0) {
+            addFaceSegments(world, space, rebuild.nextCell, budget);
+        }
+    }
+    return !segmentRebuildPending(rebuild);
 }
 
 bool worldSegmentsConsistent(const World& world, cpSpace* space, std::string& problem) {

@@ -35,23 +35,32 @@ bool placeBlock(World& world, const BlockTypes& blockTypes, Player& player, cpSp
 /// Takes every segment the cells hold out of the space, frees it and clears the references.
 void clearWorldSegments(World& world, cpSpace* space);
 
-/// One face of a cell that gets a ground segment.
-struct SegmentFace {
-    int column, row;
-    BlockEdge edge;
-};
-
-/// The faces between a solid cell and a passable neighbour, in the order buildWorldSegments
-/// gives them segments. Reads the cells alone, so it may run on any thread over a grid of its
-/// own (a load works them out off the main thread).
-void listSegmentFaces(const World& world, std::vector<SegmentFace>& faces);
-
-/// Gives each listed face of the grid a ground segment; none of them may hold one yet.
-void addSegmentsOnFaces(World& world, cpSpace* space, const std::vector<SegmentFace>& faces);
-
 /// Gives every face between a solid and a passable cell a ground segment; the grid must hold
 /// no segment references yet (as after clearWorldSegments or a load).
 void buildWorldSegments(World& world, cpSpace* space);
+
+/// The grid's segments replaced a batch at a time, so that no tick's share grows with the
+/// world: the segments the old cells held leave the space first, then every open face of the
+/// grid gets its segment, column by column, as buildWorldSegments gives them.
+struct SegmentRebuild {
+    /// Segments of the replaced cells, still in the space; they leave from the back.
+    std::vector<cpShape*> leaving;
+    /// The next cell whose open faces get segments; WORLD_CELLS when none is left.
+    int nextCell = WORLD_CELLS;
+};
+
+/// Hands the segments that the cells of columns `firstColumn` to `endColumn - 1` hold to
+/// `rebuild.leaving` and clears their references, so that those cells may be replaced; the
+/// rebuild then gives every cell of the grid segments on its open faces.
+void takeColumnSegments(World& world, int firstColumn, int endColumn, SegmentRebuild& rebuild);
+
+/// True while a rebuild has segments to take out or faces to give segments.
+bool segmentRebuildPending(const SegmentRebuild& rebuild);
+
+/// Goes on with a rebuild by at most `budget` segments: first the old ones leave the space
+/// (and its index forgets them, sweepDroppedSegments), then cells get new ones on their open
+/// faces, a cell's faces together (so up to three more). Returns true when it is finished.
+bool continueSegmentRebuild(World& world, cpSpace* space, SegmentRebuild& rebuild, int budget);
 
 /// Checks the segment rule over the whole grid and space. On a break, returns false and says
 /// in `problem` which cell or segment breaks it.

@@ -14,6 +14,11 @@ void dropWorldSegment(cpSpace* space, cpShape* segment) {
     cpShapeFree(segment);
 }
 
+void sweepDroppedSegments(cpSpace* space, cpBB area) {
+    cpSpaceBBQuery(
+        space, area, CP_SHAPE_FILTER_ALL, [](cpShape*, void*) {}, nullptr);
+}
+
 void blockEdgeEnds(float x, float y, BlockEdge edge, cpVect& a, cpVect& b) {
     const double left = x;
     const double top = y;

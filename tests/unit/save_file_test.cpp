@@ -155,6 +155,33 @@ TEST_F(SaveWorld, ALoadedWorldHasGroundUnderThePlayer) {
     EXPECT_NEAR(1190.0f, player.y, 1.0f); // standing on row 121, not fallen through
 }
 
+// A load in play puts its segments in a batch per tick while nothing moves; even the most a
+// world can hold, a checkerboard of open faces below the grass, ends with one per open face.
+TEST_F(SaveWorld, ACheckerboardLoadedInPlayEndsWithOneSegmentPerOpenFace) {
+    clearWorldSegments(*test.world, test.space);
+    for (int column = 0; column < WORLD_COLUMNS; ++column) {
+        for (int row = 122; row < WORLD_ROWS - 1; ++row) {
+            test.setCell(column, row, (column + row) % 2 == 0 ? BLOCK_STONE : BLOCK_AIR);
+        }
+    }
+    buildWorldSegments(*test.world, test.space);
+    ASSERT_TRUE(save());
+    test.fillCells(0, WORLD_COLUMNS - 1, 122, WORLD_ROWS - 2, BLOCK_DIRT); // its segments go
+    ReadSave read;
+    ASSERT_TRUE(readUsableSave(test.game.saver.folder, test.blockTypes, read));
+    const cpVect standing = cpBodyGetPosition(player.body);
+    int ticks = 0;
+    const std::string said = printedBy([&] {
+        for (startLoad(test.game, true, read); loadBeingApplied(test.game); ++ticks) {
+            tickGame(test.game);
+            ASSERT_TRUE(cpveql(standing, cpBodyGetPosition(player.body))) << "tick " << ticks;
+        }
+    });
+    EXPECT_GT(ticks, 1);
+    EXPECT_EQ("Loaded the world!\n", said);
+    expectConsistent();
+}
+
 // Every kind of broken save, first alone: refused with one line and nothing changed; then with
 // a good backup beside it: the backup is loaded and the refused save kept aside, never
 // overwriting an earlier one.

@@ -1,0 +1,61 @@
+#include "bench/checkerboard.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "world/block_types.h"
+#include "world/player_record.h"
+#include "world/save_codec.h"
+#include "world/save_file.h"
+
+namespace {
+
+constexpr float PLAYER_LEFT = 30.0f;
+
+int checkerboardBlock(int column, int row, int lastRow) {
+    if (row < CHECKERBOARD_FLOOR_ROW) {
+        return BLOCK_AIR;
+    }
+    if (row == WORLD_ROWS - 1) {
+        return BLOCK_NULL;
+    }
+    if (row == CHECKERBOARD_FLOOR_ROW || row > lastRow) {
+        return BLOCK_STONE;
+    }
+    return (column + row) % 2 == 0 ? BLOCK_STONE : BLOCK_AIR;
+}
+
+} // namespace
+
+bool writeCheckerboardSave(const std::string& directory, int lastRow, std::string& problem) {
+    BlockTypes blockTypes;
+    initBlockTypes(blockTypes);
+    const std::unique_ptr<World> world = std::make_unique<World>();
+    for (int column = 0; column < WORLD_COLUMNS; ++column) {
+        for (int row = 0; row < WORLD_ROWS; ++row) {
+            Block& cell = cellAt(*world, column, row);
+            cell = blockTemplate(blockTypes, checkerboardBlock(column, row, lastRow));
+            cell.x = static_cast<float>(column * BLOCK_SIZE);
+            cell.y = static_cast<float>(row * BLOCK_SIZE);
+        }
+    }
+    Player player{};
+    player.x = PLAYER_LEFT;
+    player.y = static_cast<float>(CHECKERBOARD_FLOOR_ROW * BLOCK_SIZE - ACTOR_HEIGHT);
+    player.canJump = 1;
+    player.selectedBlock = 1;
+    SaveBytes bytes;
+    encodeSave(*world, player, bytes);
+    if (!validateSave(bytes, blockTypes, problem)) {
+        return false;
+    }
+    const std::string path = directory + "/" + SAVE_FILE_NAME;
+    FILE* file = std::fopen(path.c_str(), "wb");
+    const bool written =
+        file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (file == nullptr || std::fclose(file) != 0 || !written) {
+        problem = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
