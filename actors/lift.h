@@ -9,18 +9,9 @@
 #include "actors/player.h"
 #include "world/world_grid.h"
 
-/// True when a 10 x 20 box with its top-left corner at (left, top) overlaps no solid cell; the
-/// grid's outside counts as solid, and a box that reaches less than OVERLAP_TOLERANCE into a
-/// cell does not overlap it.
-bool actorBoxFree(const World& world, double left, double top);
-
-/// The top edge of the nearest free place for a 10 x 20 box at or above `top`, the box keeping
-/// its left edge; when the box's columns have none above, the nearest one below. Returns false
-/// when those columns have no free place at all.
-bool nearestFreeTop(const World& world, double left, double top, double& freeTop);
-
-/// Moves an actor's body whose box overlaps solid cells to the nearest free place, at rest, and
-/// tells the space where its box is now. Returns true when it moved the body.
+/// Moves an actor's body whose box is not free to the nearest free place (nearestFreePlace), at
+/// rest, and tells the space where its box is now; a box whose columns have no free place is
+/// at least brought within the side walls. Returns true when it moved the body.
 bool liftOutOfRock(cpSpace* space, cpBody* body, const World& world);
 
 /// After a load: lifts the player and each of the `count` enemies that has a body out of rock,

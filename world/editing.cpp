@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "world/actor_box.h"
 #include "world/block_kinds.h"
 #include "world/player_record.h"
 #include "world/segments.h"
@@ -170,25 +171,30 @@ void countOrphan(cpShape* shape, void* data) {
     }
 }
 
+// The cell asked about by actorInCell, and the answer.
+struct CellQuery {
+    int column, row;
+    bool found;
+};
+
 // True when the box of a body that moves (the player's or an enemy's) overlaps the cell. The
-// space answers from each shape's box as of the last step; a box that only touches a face of
-// the cell, or rests in it by the physics' slop, does not count.
+// space finds the boxes near the cell as of the last step; whether one overlaps the cell is the
+// actor box's own rule.
 bool actorInCell(cpSpace* space, int column, int row) {
     const double left = column * BLOCK_SIZE;
     const double top = row * BLOCK_SIZE;
-    const cpBB cell =
-        cpBBNew(left + OVERLAP_TOLERANCE, top + OVERLAP_TOLERANCE,
-                left + BLOCK_SIZE - OVERLAP_TOLERANCE, top + BLOCK_SIZE - OVERLAP_TOLERANCE);
-    bool found = false;
+    CellQuery query{column, row, false};
     cpSpaceBBQuery(
-        space, cell, CP_SHAPE_FILTER_ALL,
+        space, cpBBNew(left, top, left + BLOCK_SIZE, top + BLOCK_SIZE), CP_SHAPE_FILTER_ALL,
         [](cpShape* shape, void* data) {
-            if (cpBodyGetType(cpShapeGetBody(shape)) != CP_BODY_TYPE_STATIC) {
-                *static_cast<bool*>(data) = true;
-            }
+            CellQuery& query = *static_cast<CellQuery*>(data);
+            const cpBB box = cpShapeGetBB(shape); // y grows downwards: b is the box's top
+            query.found =
+                query.found || (cpBodyGetType(cpShapeGetBody(shape)) != CP_BODY_TYPE_STATIC &&
+                                actorBoxOverlapsCell(box.l, box.b, query.column, query.row));
         },
-        &found);
-    return found;
+        &query);
+    return query.found;
 }
 
 // Hands every segment that the cells from `firstCell` to `endCell - 1` hold to `leaving` and

@@ -60,8 +60,9 @@ void encodeSaveRecord(const Block& cell, uint8_t* record);
 bool validateSave(const SaveBytes& bytes, const BlockTypes& blockTypes, std::string& problem);
 
 /// True when a 304-byte header is one the game writes: counts not negative, a selection of 1 to
-/// 4, an impulse base of exactly (0, 0) (nothing in the game changes it), and the centre of the
-/// player's box inside the four walls (a box pressed into a wall sinks a few pixels into it).
+/// 4, an impulse base of exactly (0, 0) (nothing in the game changes it), and the player's box
+/// in the world as actorBoxInWorld has it (its centre within the four walls), which the lift
+/// after a load brings fully inside.
 bool validateSaveHeader(const uint8_t* header, std::string& problem);
 
 /// True when a 44-byte record is a copy of its type placed at the cell with grid index `index`

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 #include "actors/enemy.h"
 #include "actors/lift.h"
 #include "player_in_world.h"
 #include "presentation/render_thread.h"
+#include "world/actor_box.h"
 
 namespace {
 
@@ -138,20 +140,27 @@ TEST_F(EnemyOnGround, TheNearestFreePlaceIsAboveTheRockAndBelowOnlyWhenNoneIsAbo
     test.fillCells(410, 410, 150, 151, BLOCK_AIR);   // with one pocket in it
     const struct {
         const char* what;
-        double left, top, expected;
+        double left, top, expectedLeft, expectedTop; // NAN: no place, as the save's check has it
     } boxes[] = {
-        {"free in the air", 4010.0, 1200.0, 1200.0},
-        {"resting 0.1 px into the ground", 4010.0, 1230.1, 1230.1},
-        {"inside the ground", 4010.0, 1265.0, 1230.0},
-        {"below the cave", 4010.0, 1335.0, 1310.0},
-        {"straddling the step", 4055.0, 1300.0, 1180.0},
-        {"in rock up to the top", 4100.0, 100.0, 1500.0},
+        {"free in the air", 4010.0, 1200.0, 4010.0, 1200.0},
+        {"resting 0.1 px into the ground", 4010.0, 1230.1, 4010.0, 1230.1},
+        {"inside the ground", 4010.0, 1265.0, 4010.0, 1230.0},
+        {"below the cave", 4010.0, 1335.0, 4010.0, 1310.0},
+        {"straddling the step", 4055.0, 1300.0, 4055.0, 1180.0},
+        {"in rock up to the top", 4100.0, 100.0, 4100.0, 1500.0},
+        {"its centre on the left wall", -5.0, 1000.0, 0.0, 1000.0},
+        {"4.9 px into the left wall, in the ground", -4.9, 1235.0, 0.0, 1190.0},
+        {"its centre on the right wall", 7195.0, 1000.0, 7190.0, 1000.0},
+        {"its centre past the left wall", -5.1, 1000.0, NAN, NAN},
     };
     for (const auto& box : boxes) {
-        double top = -1.0;
-        ASSERT_TRUE(nearestFreeTop(*test.world, box.left, box.top, top)) << box.what;
-        EXPECT_DOUBLE_EQ(box.expected, top) << box.what;
-        EXPECT_TRUE(actorBoxFree(*test.world, box.left, top)) << box.what;
+        cpVect place = cpv(-1.0, -1.0);
+        const bool placed = nearestFreePlace(*test.world, cpv(box.left, box.top), place);
+        ASSERT_EQ(!std::isnan(box.expectedLeft), placed) << box.what;
+        if (placed) {
+            EXPECT_EQ(cpv(box.expectedLeft, box.expectedTop), place) << box.what;
+            EXPECT_TRUE(actorBoxFree(*test.world, place.x, place.y)) << box.what;
+        }
     }
 }
 

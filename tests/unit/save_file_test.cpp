@@ -12,6 +12,7 @@
 #include "actors/enemy.h"
 #include "broken_saves.h"
 #include "save_world.h"
+#include "world/actor_box.h"
 
 namespace {
 
@@ -359,16 +360,18 @@ TEST_F(SaveWorld, ASaveIntoNoDirectoryFails) {
 
 // A box pressed into a wall sinks into it for a while (Chipmunk's contacts overlap before they
 // push apart), deepest when the enemies pile on. Every place the player reaches so must pass the
-// save's check, or the player could not save there.
-TEST_F(SaveWorld, ThePlayerPressedIntoAnyWallCanSave) {
+// save's check, or the player could not save there; and a save that says the player is pressed
+// in as far as the check takes loads with the player inside the world, who can save again.
+TEST_F(SaveWorld, ThePlayerPressedIntoAnyWallCanSaveAndLoad) {
     const struct {
         const char* wall;
-        int column; // of a one-block shaft from the top of the world, the player at its top
-        int key;    // held toward the wall
+        int column;        // of a one-block shaft from the top of the world, the player at its top
+        int key;           // held toward the wall
+        cpVect savedAt[2]; // the player's place in a save of the generated world
     } walls[] = {
-        {"left", 0, ALLEGRO_KEY_LEFT},
-        {"right", WORLD_COLUMNS - 1, ALLEGRO_KEY_RIGHT},
-        {"top", 360, 0},
+        {"left", 0, ALLEGRO_KEY_LEFT, {{-5.0, 1190.0}, {-4.9, 1190.0}}},
+        {"right", WORLD_COLUMNS - 1, ALLEGRO_KEY_RIGHT, {{7195.0, 1190.0}, {7194.9, 1190.0}}},
+        {"top", 360, 0, {{3600.0, -10.0}, {3600.0, -9.9}}},
     };
     for (const auto& wall : walls) {
         SCOPED_TRACE(wall.wall);
@@ -397,5 +400,19 @@ TEST_F(SaveWorld, ThePlayerPressedIntoAnyWallCanSave) {
         }
         EXPECT_GT(sunk, 0.0f) << "the player never pressed into the wall";
         std::printf("the player sank %.2f px into the %s wall\n", sunk, wall.wall);
+        for (const cpVect& saved : wall.savedAt) {
+            SaveBytes bytes = encoded();
+            putBytes(bytes, HEADER_X, bytesOf(static_cast<float>(saved.x)));
+            putBytes(bytes, HEADER_Y, bytesOf(static_cast<float>(saved.y)));
+            directory.write(SAVE_FILE_NAME, bytes);
+            ASSERT_TRUE(load());
+            for (int tick = 0; tick < 60; ++tick) {
+                tickGame(test.game);
+            }
+            EXPECT_TRUE(actorBoxFree(*test.world, player.x, player.y)) // inside, up to the slop
+                << "saved at " << saved.x << ", " << saved.y << ", now at " << player.x << ", "
+                << player.y;
+            EXPECT_TRUE(save());
+        }
     }
 }
