@@ -143,6 +143,7 @@ void bindAtlasImages(Game& game) {
     for (Block& cell : game.world.cells) {
         cell.bitmap = blockTemplate(game.blockTypes, cell.id).bitmap;
     }
+    markAllCellsChanged(game.world);
     game.player.bitmap = game.atlas.player;
 }
 

@@ -21,7 +21,7 @@ void writePending(Saver& saver) {
     saver.writingClicks = std::exchange(saver.pendingClicks, 0);
     al_unlock_mutex(saver.mutex);
     const SaveOutcome outcome =
-        writeSave(saver.writing.cells, saver.writing.player, saver.blockTypes, saver.folder);
+        writeSave(saver.writing.cells.cells, saver.writing.player, saver.blockTypes, saver.folder);
     al_lock_mutex(saver.mutex);
     if (!saver.abandoned) {
         saySaveOutcome(outcome, saver.writingClicks);
@@ -69,7 +69,7 @@ void queueSave(Game& game) {
     Saver& saver = game.saver;
     al_lock_mutex(game.stateLock);
     al_lock_mutex(saver.mutex);
-    snapshotCells(game.world, saver.pending.cells);
+    refreshSnapshot(game.world, saver.pending.cells);
     saver.pending.player = game.player;
     ++saver.pendingClicks;
     al_broadcast_cond(saver.cond);

@@ -1,14 +1,14 @@
 // The saver: a worker thread that does the slow part of the Save and Load clicks (encoding,
 // checking, writing, flushing, renaming, reading), so that a slow disk never stops the game.
 //
-// A Save click costs the main thread one copy of what the save file holds of each cell
-// (snapshotCells) and of the player, into the saver's slot. A Save while another is being
-// written replaces what waits in the slot by the newer state: the saver writes one save at a
-// time, always the newest, and says "Saved the world!" (or why not) once for every click it
-// answers, when the file really is in place. A Load waits for the saves clicked before it; the
-// saver reads and checks the file and the ticks after put it in place on the main thread, a
-// share each. Until it is in place the Load wins: Save and Load clicks wait on the main thread
-// and are handed on in order afterwards, and mining and placing clicks do nothing
+// A Save click costs the main thread one copy of what the save file holds of each cell changed
+// since the slot's last copy (refreshSnapshot) and of the player, into the saver's slot. A Save
+// while another is being written replaces what waits in the slot by the newer state: the saver
+// writes one save at a time, always the newest, and says "Saved the world!" (or why not) once for
+// every click it answers, when the file really is in place. A Load waits for the saves clicked
+// before it; the saver reads and checks the file and the ticks after put it in place on the main
+// thread, a share each. Until it is in place the Load wins: Save and Load clicks wait on the main
+// thread and are handed on in order afterwards, and mining and placing clicks do nothing
 // (loadOnItsWay), so that nothing is drawn that the load then undoes. At the close, everything
 // clicked is carried out in order within a deadline (finishSaver).
 #pragma once
@@ -28,8 +28,9 @@ struct Game;
 
 /// What one save writes, copied out of the game in one go.
 struct SaveSnapshot {
-    /// What the save file holds of each cell; its storage is kept from save to save.
-    SavedCells cells;
+    /// What the save file holds of each cell, brought up to date at each click: its storage is
+    /// kept from save to save, and only the chunks changed since are copied again.
+    CellSnapshot cells;
     /// The player as it stood.
     Player player;
 };

@@ -26,8 +26,6 @@
 
 /// Side of a chunk in pixels.
 constexpr int CHUNK_PIXELS = CHUNK_CELLS * BLOCK_SIZE;
-/// Number of chunks in the grid.
-constexpr int CHUNK_COUNT = CHUNK_COLUMNS * CHUNK_ROWS;
 
 /// One chunk bitmap and the chunk whose picture it holds.
 struct ChunkSlot {

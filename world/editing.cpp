@@ -56,11 +56,12 @@ const cpShape* edgeShapeOf(const Block& cell, BlockEdge edge) {
     return blockEdgeShape(const_cast<Block&>(cell), edge); // only read here
 }
 
-void dropEdgeSegment(cpSpace* space, Block& cell, BlockEdge edge) {
-    cpShape*& segment = blockEdgeShape(cell, edge);
+void dropEdgeSegment(World& world, cpSpace* space, int column, int row, BlockEdge edge) {
+    cpShape*& segment = blockEdgeShape(cellAt(world, column, row), edge);
     if (segment != nullptr) {
         dropWorldSegment(space, segment);
         segment = nullptr;
+        markCellRecordChanged(world, column, row);
     }
 }
 
@@ -68,12 +69,13 @@ void dropEdgeSegment(cpSpace* space, Block& cell, BlockEdge edge) {
 // invisible wall is left behind. The ends come from the cell's place in the grid.
 void putEdgeSegment(World& world, cpSpace* space, int column, int row, BlockEdge edge,
                     double radius, double friction) {
-    Block& cell = cellAt(world, column, row);
-    dropEdgeSegment(space, cell, edge);
+    dropEdgeSegment(world, space, column, row, edge);
     cpVect a, b;
     blockEdgeEnds(static_cast<float>(column * BLOCK_SIZE), static_cast<float>(row * BLOCK_SIZE),
                   edge, a, b);
-    blockEdgeShape(cell, edge) = addWorldSegment(space, a, b, radius, friction);
+    blockEdgeShape(cellAt(world, column, row), edge) =
+        addWorldSegment(space, a, b, radius, friction);
+    markCellRecordChanged(world, column, row);
 }
 
 void replaceCell(World& world, int column, int row, const Block& replacement) {
@@ -82,9 +84,8 @@ void replaceCell(World& world, int column, int row, const Block& replacement) {
 }
 
 void dropOwnSegments(World& world, cpSpace* space, int column, int row) {
-    Block& cell = cellAt(world, column, row);
     for (BlockEdge edge : MINING_ORDER) {
-        dropEdgeSegment(space, cell, edge);
+        dropEdgeSegment(world, space, column, row, edge);
     }
 }
 
@@ -107,8 +108,7 @@ void closePlacedBlock(World& world, cpSpace* space, int column, int row) {
             putEdgeSegment(world, space, column, row, edge, radius, GROUND_FRICTION);
         } else if (neighbourSolidInGrid(world, column, row, edge)) {
             const EdgeNeighbour& step = EDGE_NEIGHBOURS[edge];
-            dropEdgeSegment(space, cellAt(world, column + step.dColumn, row + step.dRow),
-                            step.facing);
+            dropEdgeSegment(world, space, column + step.dColumn, row + step.dRow, step.facing);
         }
     }
 }
@@ -213,6 +213,7 @@ void takeSegments(World& world, int firstCell, int endCell, std::vector<cpShape*
                 segment = nullptr;
             }
         }
+        markCellRecordChanged(world, index / WORLD_ROWS, index % WORLD_ROWS);
     }
 }
 
@@ -309,6 +310,7 @@ bool placeBlock(World& world, const BlockTypes& blockTypes, Player& player, cpSp
         Block& cell = cellAt(world, column, row);
         cell.x = x; // an empty-handed click still notes the cell's place
         cell.y = y;
+        markCellRecordChanged(world, column, row);
         return false;
     }
     --(player.*(kind->count));

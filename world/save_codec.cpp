@@ -1,5 +1,6 @@
 #include "world/save_codec.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -287,6 +288,27 @@ void snapshotCells(const World& world, SavedCells& cells) {
     cells.resize(WORLD_CELLS);
     for (int index = 0; index < WORLD_CELLS; ++index) {
         cells[index] = savedCellOf(world.cells[index]);
+    }
+}
+
+void refreshSnapshot(const World& world, CellSnapshot& snapshot) {
+    const bool fresh = snapshot.cells.size() != static_cast<size_t>(WORLD_CELLS);
+    snapshot.cells.resize(WORLD_CELLS);
+    for (int chunk = 0; chunk < CHUNK_COUNT; ++chunk) {
+        if (!fresh && snapshot.versions[chunk] == world.recordVersions[chunk]) {
+            continue;
+        }
+        snapshot.versions[chunk] = world.recordVersions[chunk];
+        const int firstColumn = chunk / CHUNK_ROWS * CHUNK_CELLS;
+        const int firstRow = chunk % CHUNK_ROWS * CHUNK_CELLS;
+        const int endColumn = std::min(firstColumn + CHUNK_CELLS, WORLD_COLUMNS);
+        const int endRow = std::min(firstRow + CHUNK_CELLS, WORLD_ROWS);
+        for (int column = firstColumn; column < endColumn; ++column) {
+            for (int index = column * WORLD_ROWS + firstRow; index < column * WORLD_ROWS + endRow;
+                 ++index) {
+                snapshot.cells[index] = savedCellOf(world.cells[index]);
+            }
+        }
     }
 }
 

@@ -38,6 +38,17 @@ using SavedCells = std::vector<SavedCell>;
 /// Copies what the save file holds of every cell of the grid into `cells`.
 void snapshotCells(const World& world, SavedCells& cells);
 
+/// What the save file holds of every cell, kept up to date chunk by chunk.
+struct CellSnapshot {
+    SavedCells cells;
+    /// The grid's record version of each chunk when its cells were copied.
+    uint32_t versions[CHUNK_COUNT];
+};
+
+/// Brings the snapshot up to date with the grid: copies the cells of every chunk whose record
+/// version changed since (World::recordVersions), and of all of them the first time.
+void refreshSnapshot(const World& world, CellSnapshot& snapshot);
+
 /// Fills `bytes` with the file image of the cells and the player; the names and passable flags
 /// come from the block-type table. Padding and the bytes after a name's terminator are zero; a
 /// reference is 1 when set and 0 when empty.

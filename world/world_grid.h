@@ -22,13 +22,18 @@ constexpr int CHUNK_CELLS = 32;
 constexpr int CHUNK_COLUMNS = (WORLD_COLUMNS + CHUNK_CELLS - 1) / CHUNK_CELLS;
 /// Chunks down the grid.
 constexpr int CHUNK_ROWS = (WORLD_ROWS + CHUNK_CELLS - 1) / CHUNK_CELLS;
+/// Chunks in the grid.
+constexpr int CHUNK_COUNT = CHUNK_COLUMNS * CHUNK_ROWS;
 
 /// The grid: cell (c, r) is element c * WORLD_ROWS + r. Large (about 25 MB): allocate it
 /// once in static storage or on the heap and pass it by reference.
 struct World {
     Block cells[WORLD_CELLS];
     /// Raised whenever a cell of the chunk changes, so the renderer knows what to redraw.
-    uint32_t chunkVersions[CHUNK_COLUMNS * CHUNK_ROWS];
+    uint32_t chunkVersions[CHUNK_COUNT];
+    /// Raised whenever what the save file holds of a cell of the chunk changes (its type, its
+    /// place, which of its edges hold segments), so that a Save copies only those chunks.
+    uint32_t recordVersions[CHUNK_COUNT];
 };
 
 /// True when (column, row) names a cell of the grid.
@@ -53,15 +58,29 @@ inline bool cellSolidOrOutside(const World& world, int column, int row) {
     return !cellInGrid(column, row) || blockIsSolid(cellAt(world, column, row));
 }
 
-/// Notes that the cell at (column, row) changed its type, for the renderer's chunk cache.
-inline void markCellChanged(World& world, int column, int row) {
+/// The chunk that holds the cell at (column, row), which must lie in the grid.
+inline int chunkOfCell(int column, int row) {
     GAME_ASSERT(cellInGrid(column, row), "changed cell outside the grid");
-    ++world.chunkVersions[(column / CHUNK_CELLS) * CHUNK_ROWS + row / CHUNK_CELLS];
+    return (column / CHUNK_CELLS) * CHUNK_ROWS + row / CHUNK_CELLS;
+}
+
+/// Notes that what the save file holds of the cell at (column, row) changed but not its picture:
+/// its place, or the segments on its edges.
+inline void markCellRecordChanged(World& world, int column, int row) {
+    ++world.recordVersions[chunkOfCell(column, row)];
+}
+
+/// Notes that the cell at (column, row) changed its type, for the renderer's chunk cache and
+/// the save.
+inline void markCellChanged(World& world, int column, int row) {
+    ++world.chunkVersions[chunkOfCell(column, row)];
+    markCellRecordChanged(world, column, row);
 }
 
 /// Notes that every cell may have changed (a new or loaded world).
 inline void markAllCellsChanged(World& world) {
-    for (uint32_t& version : world.chunkVersions) {
-        ++version;
+    for (int chunk = 0; chunk < CHUNK_COUNT; ++chunk) {
+        ++world.chunkVersions[chunk];
+        ++world.recordVersions[chunk];
     }
 }

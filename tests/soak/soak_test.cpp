@@ -1,7 +1,8 @@
 // A long soak without a window: the player, the 25 enemies and the physics ticked as the game
 // ticks them, while a scripted player walks, jumps, mines and places through mouse and key
 // events and saves and loads through the HUD buttons now and then. The segments must follow
-// the grid at every check, nobody may leave the world, and memory must stay flat.
+// the grid at every check, nobody may leave the world, a Save click's snapshot kept up to date
+// chunk by chunk must hold what a whole copy holds, and memory must stay flat.
 //
 // TELLURN_SOAK_MINUTES sets the simulated length (default 30 minutes: 108,000 ticks).
 #include <gtest/gtest.h>
@@ -84,6 +85,8 @@ struct Soak {
     long placed = 0;
     int saves = 0;
     int loads = 0;
+    // A Save click's snapshot, kept from press to press as the saver keeps it.
+    CellSnapshot kept{};
 
     Soak() {
         test.generate(1208);
@@ -126,6 +129,23 @@ struct Soak {
                         test.game);
         if (cellAt(*test.world, column, row).id != before) {
             ++(mining ? mined : placed);
+            if ((mined + placed) % 8 == 0) {
+                expectSnapshotCurrent();
+            }
+        }
+    }
+
+    // Every change an edit or a load makes to what the save holds raises its chunk's version.
+    void expectSnapshotCurrent() {
+        refreshSnapshot(*test.world, kept);
+        SavedCells whole;
+        snapshotCells(*test.world, whole);
+        for (int i = 0; i < WORLD_CELLS; ++i) {
+            const SavedCell& copied = kept.cells[i];
+            const SavedCell& now = whole[i];
+            ASSERT_TRUE(copied.x == now.x && copied.y == now.y && copied.id == now.id &&
+                        copied.references == now.references)
+                << "cell " << i << " changed without its chunk's record version";
         }
     }
 
@@ -148,6 +168,7 @@ struct Soak {
                 if (button == HUD_SAVE_BUTTON) {
                     expectSaveLoads();
                 }
+                expectSnapshotCurrent();
                 ++(button == HUD_SAVE_BUTTON ? saves : loads);
             }
         }

@@ -38,6 +38,7 @@ struct TestGame {
         cell = blockTemplate(blockTypes, id);
         cell.x = static_cast<float>(column * BLOCK_SIZE);
         cell.y = static_cast<float>(row * BLOCK_SIZE);
+        markCellChanged(*world, column, row);
     }
 
     /// Rewrites a rectangle of cells (inclusive bounds) and rebuilds every segment for the
