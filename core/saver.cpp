@@ -136,6 +136,9 @@ void startSaver(Game& game) {
     GAME_ASSERT(saver.thread != nullptr && !saver.running,
                 "startSaver needs a saver made by createSaver and not yet started");
     saver.blockTypes = game.blockTypes; // bound to the atlas by now
+    // Both snapshots are made now, so that a Save click copies only the chunks changed since.
+    refreshSnapshot(game.world, saver.pending.cells);
+    refreshSnapshot(game.world, saver.writing.cells);
     al_start_thread(saver.thread);
     saver.running = true;
 }
@@ -178,6 +181,11 @@ void applyReadLoad(Game& game) {
     }
     saver.loadApplying = false;
     saver.loadOutstanding = false;
+    // The whole grid changed: the next Save's snapshot is brought up to date with the load's
+    // last share, not at the click. The saver takes the slot only when a click fills it.
+    al_lock_mutex(saver.mutex);
+    refreshSnapshot(game.world, saver.pending.cells);
+    al_unlock_mutex(saver.mutex);
     // Handed on in order; a Load among them makes the rest wait again.
     while (!saver.deferred.empty() && !saver.loadOutstanding) {
         const SaveAction action = saver.deferred.front();

@@ -91,7 +91,8 @@ struct Saver {
 /// cannot be made.
 bool createSaver(Saver& saver);
 
-/// Gives the saver its copy of the block-type table and starts its thread.
+/// Gives the saver its copy of the block-type table and its first snapshots of the world, and
+/// starts its thread.
 void startSaver(Game& game);
 
 /// True while the saver's thread runs: the HUD's clicks go to it.
