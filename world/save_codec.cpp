@@ -225,17 +225,51 @@ constexpr uint8_t edgeReferenceBit(int edge) {
     return static_cast<uint8_t>(2 << edge);
 }
 
-// Runs over the whole grid at every Save click, so it reads each field once, without branches.
-SavedCell savedCellOf(const Block& cell) {
-    const int references = (cell.bitmap != nullptr ? BITMAP_REFERENCE : 0) |
-                           (cell.topShape != nullptr ? edgeReferenceBit(EDGE_TOP) : 0) |
-                           (cell.bottomShape != nullptr ? edgeReferenceBit(EDGE_BOTTOM) : 0) |
-                           (cell.rightShape != nullptr ? edgeReferenceBit(EDGE_RIGHT) : 0) |
-                           (cell.leftShape != nullptr ? edgeReferenceBit(EDGE_LEFT) : 0);
+constexpr uint8_t X_AT_CORNER = 1;
+constexpr uint8_t Y_AT_CORNER = 2;
+constexpr uint8_t X_ELSEWHERE = 4;
+constexpr uint8_t Y_ELSEWHERE = 8;
+
+uint8_t referencesOf(const Block& cell) {
+    return static_cast<uint8_t>((cell.bitmap != nullptr ? BITMAP_REFERENCE : 0) |
+                                (cell.topShape != nullptr ? edgeReferenceBit(EDGE_TOP) : 0) |
+                                (cell.bottomShape != nullptr ? edgeReferenceBit(EDGE_BOTTOM) : 0) |
+                                (cell.rightShape != nullptr ? edgeReferenceBit(EDGE_RIGHT) : 0) |
+                                (cell.leftShape != nullptr ? edgeReferenceBit(EDGE_LEFT) : 0));
+}
+
+uint8_t placeBits(float value, float corner, uint8_t atCorner, uint8_t elsewhere) {
+    return value == corner ? atCorner : value == 0.0f ? 0 : elsewhere;
+}
+
+// Reads each field of the cell once, without branches that depend on the world: a Save click
+// runs this over every chunk that changed, a load over the whole grid.
+SavedCell savedCellOf(const Block& cell, int column, int row) {
     // Ids are 0 to 6; anything else stays out of range for the check to refuse.
     const bool typed = cell.id >= 0 && cell.id < BLOCK_TYPE_COUNT;
-    return {cell.x, cell.y, static_cast<int8_t>(typed ? cell.id : -1),
-            static_cast<uint8_t>(references)};
+    const float cornerX = static_cast<float>(column * BLOCK_SIZE);
+    const float cornerY = static_cast<float>(row * BLOCK_SIZE);
+    const uint8_t place = placeBits(cell.x, cornerX, X_AT_CORNER, X_ELSEWHERE) |
+                          placeBits(cell.y, cornerY, Y_AT_CORNER, Y_ELSEWHERE);
+    return {static_cast<int8_t>(typed ? cell.id : -1), referencesOf(cell), place};
+}
+
+// Copies the cells of columns [firstColumn, endColumn) and rows [firstRow, endRow).
+void copySavedCells(const World& world, int firstColumn, int endColumn, int firstRow, int endRow,
+                    SavedCells& cells) {
+    for (int column = firstColumn; column < endColumn; ++column) {
+        for (int row = firstRow; row < endRow; ++row) {
+            const int index = column * WORLD_ROWS + row;
+            cells[index] = savedCellOf(world.cells[index], column, row);
+        }
+    }
+}
+
+float placeOf(uint8_t place, uint8_t atCorner, uint8_t elsewhere, int corner) {
+    if ((place & atCorner) != 0) {
+        return static_cast<float>(corner);
+    }
+    return (place & elsewhere) != 0 ? std::nanf("") : 0.0f;
 }
 
 void putReferenceBit(uint8_t* bytes, uint8_t references, uint8_t bit) {
@@ -243,16 +277,17 @@ void putReferenceBit(uint8_t* bytes, uint8_t references, uint8_t bit) {
 }
 
 // The one layout of a cell record, whatever the cell comes from.
-void putRecord(const char* name, uint8_t passable, const SavedCell& cell, uint8_t* record) {
+void putRecord(const char* name, uint8_t passable, int32_t id, uint8_t references, float x, float y,
+               uint8_t* record) {
     std::memset(record, 0, SAVE_RECORD_SIZE);
     encodeName(name, record + CELL_NAME);
-    putI32(record + CELL_ID, cell.id);
-    putReferenceBit(record + CELL_BITMAP, cell.references, BITMAP_REFERENCE);
+    putI32(record + CELL_ID, id);
+    putReferenceBit(record + CELL_BITMAP, references, BITMAP_REFERENCE);
     record[CELL_PASSABLE] = passable;
-    putF32(record + CELL_X, cell.x);
-    putF32(record + CELL_Y, cell.y);
+    putF32(record + CELL_X, x);
+    putF32(record + CELL_Y, y);
     for (int edge = 0; edge < EDGE_COUNT; ++edge) {
-        putReferenceBit(record + CELL_EDGES + 4 * edge, cell.references, edgeReferenceBit(edge));
+        putReferenceBit(record + CELL_EDGES + 4 * edge, references, edgeReferenceBit(edge));
     }
 }
 
@@ -281,14 +316,12 @@ void encodeSaveHeader(const Player& player, uint8_t* header) {
 }
 
 void encodeSaveRecord(const Block& cell, uint8_t* record) {
-    putRecord(cell.name, cell.passable, savedCellOf(cell), record);
+    putRecord(cell.name, cell.passable, cell.id, referencesOf(cell), cell.x, cell.y, record);
 }
 
 void snapshotCells(const World& world, SavedCells& cells) {
     cells.resize(WORLD_CELLS);
-    for (int index = 0; index < WORLD_CELLS; ++index) {
-        cells[index] = savedCellOf(world.cells[index]);
-    }
+    copySavedCells(world, 0, WORLD_COLUMNS, 0, WORLD_ROWS, cells);
 }
 
 void refreshSnapshot(const World& world, CellSnapshot& snapshot) {
@@ -303,12 +336,7 @@ void refreshSnapshot(const World& world, CellSnapshot& snapshot) {
         const int firstRow = chunk % CHUNK_ROWS * CHUNK_CELLS;
         const int endColumn = std::min(firstColumn + CHUNK_CELLS, WORLD_COLUMNS);
         const int endRow = std::min(firstRow + CHUNK_CELLS, WORLD_ROWS);
-        for (int column = firstColumn; column < endColumn; ++column) {
-            for (int index = column * WORLD_ROWS + firstRow; index < column * WORLD_ROWS + endRow;
-                 ++index) {
-                snapshot.cells[index] = savedCellOf(world.cells[index]);
-            }
-        }
+        copySavedCells(world, firstColumn, endColumn, firstRow, endRow, snapshot.cells);
     }
 }
 
@@ -325,8 +353,12 @@ void encodeSave(const SavedCells& cells, const Player& player, const BlockTypes&
         // is, for the check to refuse.
         const bool typed = cell.id >= 0 && cell.id < BLOCK_TYPE_COUNT;
         const Block* type = typed ? &blockTemplate(blockTypes, cell.id) : nullptr;
-        putRecord(typed ? type->name : NO_NAME, typed ? type->passable : 0, cell,
-                  &bytes[cellOffset(index)]);
+        const float x =
+            placeOf(cell.place, X_AT_CORNER, X_ELSEWHERE, index / WORLD_ROWS * BLOCK_SIZE);
+        const float y =
+            placeOf(cell.place, Y_AT_CORNER, Y_ELSEWHERE, index % WORLD_ROWS * BLOCK_SIZE);
+        putRecord(typed ? type->name : NO_NAME, typed ? type->passable : 0, cell.id,
+                  cell.references, x, y, &bytes[cellOffset(index)]);
     }
 }
 

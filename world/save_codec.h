@@ -22,14 +22,16 @@ constexpr size_t SAVE_FILE_SIZE = SAVE_HEADER_SIZE + SAVE_RECORD_SIZE * WORLD_CE
 /// The bytes of a save file.
 using SaveBytes = std::vector<uint8_t>;
 
-/// What the save file holds of one cell beyond its type: its place and which of its references
-/// are set. Its name and passable flag are its type's. A sixth of the grid's cell.
+/// What the save file holds of one cell beyond its type: which of its references are set and
+/// where it is placed. Its name and passable flag are its type's. 3 bytes against the grid
+/// cell's 72.
 struct SavedCell {
-    float x;
-    float y;
     int8_t id;
     /// Bit 0: the image; bits 1 to 4: the top, bottom, right and left segments.
     uint8_t references;
+    /// Bits 0 and 1: x, y at the cell's corner; bits 2 and 3: x, y neither there nor 0, a place
+    /// the game never gives a cell, written so that the check refuses it. Otherwise 0.
+    uint8_t place;
 };
 
 /// Every cell of the grid as the save file holds it, in grid order: what a Save click copies.
