@@ -32,13 +32,14 @@ struct TestGame {
     /// Fills the grid as a new world from a fixed seed.
     void generate(uint32_t seed) { generateSeededWorld(game, seed); }
 
-    /// Makes one cell a copy of a template at its place (no segments).
+    /// Makes one cell a copy of a template at its place (no segments). The save's snapshot
+    /// hears of it; the renderer's chunk cache does not, until markCellChanged.
     void setCell(int column, int row, int id) {
         Block& cell = cellAt(*world, column, row);
         cell = blockTemplate(blockTypes, id);
         cell.x = static_cast<float>(column * BLOCK_SIZE);
         cell.y = static_cast<float>(row * BLOCK_SIZE);
-        markCellChanged(*world, column, row);
+        markCellRecordChanged(*world, column, row);
     }
 
     /// Rewrites a rectangle of cells (inclusive bounds) and rebuilds every segment for the
