@@ -9,7 +9,6 @@
 #include "actors/physics.h"
 #include "world/editing.h"
 #include "world/save_file.h"
-#include "world/save_layout.h"
 
 namespace {
 
@@ -82,15 +81,7 @@ void placeBodyAtRest(Player& player, cpSpace* space) {
 void decodeColumns(Game& game, SaveBeingApplied& load) {
     const int end = std::min(load.nextColumn + LOAD_COLUMNS_PER_STEP, WORLD_COLUMNS);
     takeColumnSegments(game.world, load.nextColumn, end, load.segments);
-    for (int column = load.nextColumn; column < end; ++column) {
-        for (int row = 0; row < WORLD_ROWS; ++row) {
-            const size_t record = SAVE_HEADER_SIZE + SAVE_RECORD_SIZE * (column * WORLD_ROWS + row);
-            // Stored whole: a reader never sees a half-made cell.
-            cellAt(game.world, column, row) =
-                decodeSavedRecord(&load.bytes[record], game.blockTypes);
-            markCellChanged(game.world, column, row);
-        }
-    }
+    decodeSavedColumns(load.bytes, game.blockTypes, load.nextColumn, end, game.world);
     load.nextColumn = end;
     if (end == WORLD_COLUMNS) {
         decodeSavedPlayer(load.bytes.data(), game.player);

@@ -32,7 +32,7 @@ void requireOrExit(bool present, const char* failureLine) {
 
 // Two copies of the game in one folder would write over each other's saves: the second one
 // ends before it reads or writes any. A folder that cannot be locked is played in all the same.
-void lockSaveFolder(Game& game) {
+void takeSaveFolderLock(Game& game) {
     std::string problem;
     const SaveLockResult locked =
         lockSaveFolder(game.saver.folder.directory, game.saveLock, problem);
@@ -127,7 +127,7 @@ void createThreads(Game& game) {
 
 void initSystem(Game& game) {
     std::printf("Initializing System\n");
-    lockSaveFolder(game);
+    takeSaveFolderLock(game);
     startAllegro();
     openMenuWindow(game);
     setWindowIcon(game);

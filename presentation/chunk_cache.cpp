@@ -14,10 +14,6 @@ int chunksAcross(int size) {
 // of time and stay cached, so that walking to and fro across a chunk border redraws nothing.
 constexpr int RING = 2;
 
-int chunkIndex(int chunkColumn, int chunkRow) {
-    return chunkColumn * CHUNK_ROWS + chunkRow;
-}
-
 CellRange chunksInView(const View& view, int width, int height) {
     const CellRange cells = visibleCells(view, width, height);
     if (cells.lastColumn < cells.firstColumn || cells.lastRow < cells.firstRow) {

@@ -327,16 +327,18 @@ void snapshotCells(const World& world, SavedCells& cells) {
 void refreshSnapshot(const World& world, CellSnapshot& snapshot) {
     const bool fresh = snapshot.cells.size() != static_cast<size_t>(WORLD_CELLS);
     snapshot.cells.resize(WORLD_CELLS);
-    for (int chunk = 0; chunk < CHUNK_COUNT; ++chunk) {
-        if (!fresh && snapshot.versions[chunk] == world.recordVersions[chunk]) {
-            continue;
+    for (int chunkColumn = 0; chunkColumn < CHUNK_COLUMNS; ++chunkColumn) {
+        for (int chunkRow = 0; chunkRow < CHUNK_ROWS; ++chunkRow) {
+            const int chunk = chunkIndex(chunkColumn, chunkRow);
+            if (!fresh && snapshot.versions[chunk] == world.recordVersions[chunk]) {
+                continue;
+            }
+            snapshot.versions[chunk] = world.recordVersions[chunk];
+            const int firstColumn = chunkColumn * CHUNK_CELLS;
+            const int firstRow = chunkRow * CHUNK_CELLS;
+            copySavedCells(world, firstColumn, std::min(firstColumn + CHUNK_CELLS, WORLD_COLUMNS),
+                           firstRow, std::min(firstRow + CHUNK_CELLS, WORLD_ROWS), snapshot.cells);
         }
-        snapshot.versions[chunk] = world.recordVersions[chunk];
-        const int firstColumn = chunk / CHUNK_ROWS * CHUNK_CELLS;
-        const int firstRow = chunk % CHUNK_ROWS * CHUNK_CELLS;
-        const int endColumn = std::min(firstColumn + CHUNK_CELLS, WORLD_COLUMNS);
-        const int endRow = std::min(firstRow + CHUNK_CELLS, WORLD_ROWS);
-        copySavedCells(world, firstColumn, endColumn, firstRow, endRow, snapshot.cells);
     }
 }
 
@@ -459,9 +461,18 @@ Block decodeSavedRecord(const uint8_t* record, const BlockTypes& blockTypes) {
     return cell;
 }
 
-void decodeSavedCells(const SaveBytes& bytes, const BlockTypes& blockTypes, World& world) {
-    for (int index = 0; index < WORLD_CELLS; ++index) {
-        // A scratch copy of the type, stored whole: a reader never sees a half-made cell.
-        world.cells[index] = decodeSavedRecord(&bytes[cellOffset(index)], blockTypes);
+void decodeSavedColumns(const SaveBytes& bytes, const BlockTypes& blockTypes, int firstColumn,
+                        int endColumn, World& world) {
+    for (int column = firstColumn; column < endColumn; ++column) {
+        for (int row = 0; row < WORLD_ROWS; ++row) {
+            const int index = column * WORLD_ROWS + row;
+            // A scratch copy of the type, stored whole: a reader never sees a half-made cell.
+            world.cells[index] = decodeSavedRecord(&bytes[cellOffset(index)], blockTypes);
+            markCellChanged(world, column, row);
+        }
     }
+}
+
+void decodeSavedCells(const SaveBytes& bytes, const BlockTypes& blockTypes, World& world) {
+    decodeSavedColumns(bytes, blockTypes, 0, WORLD_COLUMNS, world);
 }

@@ -91,5 +91,10 @@ void decodeSavedPlayer(const uint8_t* header, Player& player);
 /// this run's) at the record's place, with no segment references.
 Block decodeSavedRecord(const uint8_t* record, const BlockTypes& blockTypes);
 
-/// Stores every cell of a validated save into the grid, each cell whole (decodeSavedRecord).
+/// Stores the cells of columns `firstColumn` to `endColumn - 1` of a validated save into the
+/// grid, each cell whole (decodeSavedRecord), and notes them changed.
+void decodeSavedColumns(const SaveBytes& bytes, const BlockTypes& blockTypes, int firstColumn,
+                        int endColumn, World& world);
+
+/// Stores every cell of a validated save into the grid (decodeSavedColumns).
 void decodeSavedCells(const SaveBytes& bytes, const BlockTypes& blockTypes, World& world);

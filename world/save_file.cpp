@@ -126,6 +126,12 @@ std::string backupNotKept(const SavePaths& paths, int error) {
     return reason + "; " + backupLeft(paths);
 }
 
+// True when a rename failed only because the file system knows no such flag (FAT, some network
+// file systems): the caller then does without it.
+bool renameFlagUnsupported(int error) {
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
 bool replaceSave(const SavePaths& paths, std::string& problem) {
     if (std::rename(paths.temporary.c_str(), paths.save.c_str()) != 0) {
         problem = failure("cannot put the new save in place as", paths.save, errno);
@@ -148,7 +154,7 @@ bool replaceKeepingBackup(const SavePaths& paths, std::string& problem, std::str
         }
         return true;
     }
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+    if (!renameFlagUnsupported(errno)) {
         problem = failure("cannot put the new save in place as", paths.save, errno);
         return false;
     }
@@ -202,7 +208,7 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         return true;
     }
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+    if (!renameFlagUnsupported(errno)) {
         return false;
     }
     struct stat status {};

@@ -58,10 +58,16 @@ inline bool cellSolidOrOutside(const World& world, int column, int row) {
     return !cellInGrid(column, row) || blockIsSolid(cellAt(world, column, row));
 }
 
+/// Index of the chunk in chunk column `chunkColumn` and chunk row `chunkRow`, as the versions
+/// are kept: column by column.
+inline int chunkIndex(int chunkColumn, int chunkRow) {
+    return chunkColumn * CHUNK_ROWS + chunkRow;
+}
+
 /// The chunk that holds the cell at (column, row), which must lie in the grid.
 inline int chunkOfCell(int column, int row) {
     GAME_ASSERT(cellInGrid(column, row), "changed cell outside the grid");
-    return (column / CHUNK_CELLS) * CHUNK_ROWS + row / CHUNK_CELLS;
+    return chunkIndex(column / CHUNK_CELLS, row / CHUNK_CELLS);
 }
 
 /// Notes that what the save file holds of the cell at (column, row) changed but not its picture:
