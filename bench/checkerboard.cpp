@@ -1,7 +1,8 @@
 #include "bench/checkerboard.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <memory>
+#include <sys/stat.h>
 
 #include "world/block_types.h"
 #include "world/player_record.h"
@@ -44,18 +45,18 @@ bool writeCheckerboardSave(const std::string& directory, int lastRow, std::strin
     player.y = static_cast<float>(CHECKERBOARD_FLOOR_ROW * BLOCK_SIZE - ACTOR_HEIGHT);
     player.canJump = 1;
     player.selectedBlock = 1;
+    // Written as the game writes its saves, flushed and renamed into place; never over a save
+    // that is there already, which may be a player's.
+    SaveFolder folder;
+    folder.directory = directory;
+    const std::string path = savePaths(directory).save;
+    struct stat status {};
+    if (lstat(path.c_str(), &status) == 0 || errno != ENOENT) {
+        problem = path + " is there already: move it away first";
+        return false;
+    }
     SaveBytes bytes;
-    encodeSave(*world, player, bytes);
-    if (!validateSave(bytes, blockTypes, problem)) {
-        return false;
-    }
-    const std::string path = directory + "/" + SAVE_FILE_NAME;
-    FILE* file = std::fopen(path.c_str(), "wb");
-    const bool written =
-        file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (file == nullptr || std::fclose(file) != 0 || !written) {
-        problem = "cannot write " + path;
-        return false;
-    }
-    return true;
+    encodeWorldSave(*world, player, blockTypes, bytes);
+    return validateSave(bytes, blockTypes, problem) &&
+           writeSaveFile(folder, bytes, blockTypes, problem);
 }

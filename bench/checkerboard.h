@@ -14,6 +14,7 @@ constexpr int CHECKERBOARD_LAST_ROW = 478;
 /// Writes a save into `directory` (the game's file name there): sky down to the floor, the
 /// floor, a checkerboard of stone and air from the row below the floor to `lastRow`, solid
 /// stone below it and the NULL bottom row; the player standing on the floor near the left
-/// wall. The bytes pass the game's own check first. Returns false, with `problem` saying why,
-/// when they do not or the file cannot be written.
+/// wall. The bytes pass the game's own check first and are written as the game writes a save.
+/// Returns false, with `problem` saying why, when they do not, when a save is there already
+/// (it is never replaced) or when the file cannot be written.
 bool writeCheckerboardSave(const std::string& directory, int lastRow, std::string& problem);

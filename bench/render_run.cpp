@@ -2,6 +2,8 @@
 
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_font.h>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -116,6 +118,20 @@ RunCounts runTicks(Game& game, double seconds) {
 
 } // namespace
 
+void finishRunSaver(Game& game) {
+    if (!finishSaver(game, CLOSE_SAVE_SECONDS)) {
+        std::fprintf(stderr, "the saves did not finish within %g s: the run ends here\n",
+                     CLOSE_SAVE_SECONDS);
+        std::fflush(stdout);
+        std::_Exit(1);
+    }
+}
+
+void stopRunGame(Game& game) {
+    stopWorkers(game);
+    finishRunSaver(game);
+}
+
 bool benchRenderRun(BenchTable& table, int width, int height, double seconds,
                     const char* fontPath) {
     std::unique_ptr<Game> game = std::make_unique<Game>();
@@ -125,8 +141,7 @@ bool benchRenderRun(BenchTable& table, int width, int height, double seconds,
     startWorkers(*game);
     const RunCounts counts = runTicks(*game, seconds);
     const long frames = static_cast<long>(game->render.framesDrawn.load());
-    stopWorkers(*game);
-    finishSaver(*game, CLOSE_SAVE_SECONDS);
+    stopRunGame(*game);
     const std::string what = "real render thread, " + std::to_string(width) + " x " +
                              std::to_string(height) + ", " +
                              std::to_string(static_cast<int>(seconds)) + " s: ";

@@ -14,6 +14,13 @@ bool openRunGame(Game& game, int width, int height, const char* fontPath);
 /// ahead of its head or mining it again every 20 ticks, like a player's clicks.
 void runTick(Game& game, long tick);
 
+/// Finishes the game's saver as the game's close does. A saver that does not finish in time
+/// cannot be freed or joined: the run then says so and its process ends.
+void finishRunSaver(Game& game);
+
+/// Stops the game's workers, then finishRunSaver.
+void stopRunGame(Game& game);
+
 /// Runs the game's workers for `seconds` on a width x height display and adds the ticks, the
 /// frames drawn and the flips per second to the table. Returns false without a display.
 bool benchRenderRun(BenchTable& table, int width, int height, double seconds, const char* fontPath);

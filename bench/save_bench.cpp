@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/render_run.h"
 #include "core/game.h"
 #include "core/save_game.h"
 #include "core/saver.h"
@@ -61,7 +62,7 @@ bool plainRead(const std::string& path, std::vector<char>& bytes) {
 // play), and applying a checked save.
 void benchClicks(BenchTable& table, Game& game, const std::string& directory, int repetitions,
                  bool& ok) {
-    game.saver.folder.directory = directory;
+    game.saver.own.folder.directory = directory;
     ok = createSaver(game.saver) && ok;
     startSaver(game);
     const int n = repetitions;
@@ -74,11 +75,12 @@ void benchClicks(BenchTable& table, Game& game, const std::string& directory, in
     }
     addRow(table, "Save click on the main thread (copy of cells and player, state lock)",
            median(clicks), "ms", n);
-    ok = finishSaver(game, CLOSE_SAVE_SECONDS) && ok;
+    finishRunSaver(game);
     std::vector<double> applies;
     for (int i = 0; i < n; ++i) {
         ReadSave save;
-        const bool usable = readUsableSave(game.saver.folder, game.blockTypes, save);
+        std::string said;
+        const bool usable = readUsableSave(game.saver.own.folder, game.blockTypes, save, said);
         ok = usable && ok;
         const double start = benchSeconds();
         finishLoad(game, usable, save);
@@ -111,7 +113,7 @@ bool benchSaving(BenchTable& table, int repetitions) {
            medianMilliseconds(n, [&] { ok = plainRead(plainPath, bytes) && ok; }), "ms", n);
     {
         QuietStdout quiet;
-        game->saver.folder.directory = directory;
+        game->saver.own.folder.directory = directory;
         const double save = medianMilliseconds(n, [&] { ok = saveWorld(*game) && ok; });
         const double load = medianMilliseconds(n, [&] { ok = loadWorld(*game) && ok; });
         addRow(table, "saving the world (encode, check, write, back up, fsync, rename)", save, "ms",

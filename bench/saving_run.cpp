@@ -64,13 +64,13 @@ void playWithClicks(Game& game, ClickTimes& times) {
         ALLEGRO_EVENT event;
         al_wait_for_event(game.eventQueue, &event);
         clickOnTick(game, tick - clicksFrom, times);
-        const bool loadWaiting = game.saver.loadOutstanding;
+        const bool loadWaiting = loadOnItsWay(game.saver);
         const double tickStart = benchSeconds();
         runTick(game, tick);
         if (loadWaiting) {
             times.apply = std::max(times.apply, benchSeconds() - tickStart);
         }
-        if (loadWaiting && !game.saver.loadOutstanding) {
+        if (loadWaiting && !loadOnItsWay(game.saver)) {
             times.loadApplied = benchSeconds();
         }
         if (times.loadApplied > 0 && benchSeconds() - times.loadApplied > AFTER_LOAD_SECONDS) {
@@ -106,7 +106,7 @@ bool savingRun(BenchTable& table, int width, int height, const char* fontPath, c
     if (mkdtemp(directory) == nullptr) {
         return false;
     }
-    game->saver.folder.directory = directory;
+    game->saver.own.folder.directory = directory;
     if (!openRunGame(*game, width, height, fontPath)) {
         std::filesystem::remove_all(directory);
         return false;
@@ -117,8 +117,7 @@ bool savingRun(BenchTable& table, int width, int height, const char* fontPath, c
     ClickTimes times{};
     playWithClicks(*game, times);
     stopFlipWatch(watch);
-    stopWorkers(*game);
-    finishSaver(*game, CLOSE_SAVE_SECONDS);
+    stopRunGame(*game);
     const bool loaded = times.loadApplied > 0;
     if (loaded) {
         addSavingRows(table,

@@ -15,6 +15,7 @@
 #include "bench/checkerboard.h"
 #include "bench/child_run.h"
 #include "bench/flip_watch.h"
+#include "bench/render_run.h"
 #include "core/game.h"
 #include "core/save_game.h"
 #include "core/saver.h"
@@ -63,8 +64,8 @@ double statusMegabytes(const char* field) {
 }
 
 // A load is over once the saver has handed it to the main thread and every segment is in.
-bool loadSettled(const Game& game) {
-    return !game.saver.loadOutstanding && !loadBeingApplied(game);
+bool loadSettled(Game& game) {
+    return !loadOnItsWay(game.saver) && !loadBeingApplied(game);
 }
 
 // What the real game does from the start menu's Load World click to its event loop: the game
@@ -201,7 +202,7 @@ bool writeWorldSave(const ScaleWorld& world, const std::string& directory) {
     bool saved = buildHeadlessGame(*game);
     generateSeededWorld(*game, START_SEED);
     std::fflush(stdout);
-    game->saver.folder.directory = directory;
+    game->saver.own.folder.directory = directory;
     saved = saved && saveWorld(*game);
     destroyGame(*game);
     return saved;
@@ -254,15 +255,14 @@ int runScaleChild(const char* directory, int width, int height, const char* worl
         return 1;
     }
     std::filesystem::copy(directory, own, std::filesystem::copy_options::recursive);
-    game->saver.folder.directory = own;
+    game->saver.own.folder.directory = own;
     BenchTable table;
     const std::string what =
         std::string(world) + ", " + std::to_string(width) + "x" + std::to_string(height) + ": ";
     const bool ran = playScaleRun(*game, table, what, width, height);
     al_stop_timer(game->timer);
     if (game->enemyPacing == ENEMIES_ON_THREADS) {
-        stopWorkers(*game);
-        finishSaver(*game, CLOSE_SAVE_SECONDS);
+        stopRunGame(*game);
     }
     std::filesystem::remove_all(own);
     printRowsForParent(table);

@@ -188,8 +188,7 @@ void startWorkers(Game& game) {
 }
 
 void tickGame(Game& game) {
-    continueLoad(game);
-    applyReadLoad(game);
+    advanceClicks(game);
     if (loadBeingApplied(game)) {
         holdStill(game);
     } else {

@@ -68,10 +68,8 @@ struct Game {
     EnemyThreadArgs enemyArgs[ENEMY_COUNT];
     /// How the enemies move on a tick.
     EnemyPacing enemyPacing;
-    /// Writes and reads the save for the HUD's clicks while the game runs.
+    /// The Save and Load clicks, and the thread that writes and reads the save for them.
     Saver saver;
-    /// A load being put in place, a share per tick (core/save_game.h).
-    SaveBeingApplied loading;
     /// The lock on the save folder, held for the whole run by a game with a window.
     SaveLock saveLock;
 };
@@ -109,19 +107,19 @@ bool createWorkers(Game& game, const char*& failure);
 /// saver. From now on the render thread owns the display's drawing context.
 void startWorkers(Game& game);
 
-/// One tick: first a batch of the segments of a load being applied (continueLoad), and a load
-/// the saver has read starts being applied (applyReadLoad). Then, under the state lock, the
-/// space steps once, the player follows its body and its keys, and the tick's view is worked
-/// out; then the enemies step: their threads are woken, or, without workers, each steps here in
-/// turn. While a load is being applied, only the view follows the player: the space stays and
-/// the actors wait. Last the render thread is woken.
+/// One tick: first the clicks' share (advanceClicks: a load goes on being put in place, or one
+/// the saver has read starts). Then, under the state lock, the space steps once, the player
+/// follows its body and its keys, and the tick's view is worked out; then the enemies step:
+/// their threads are woken, or, without workers, each steps here in turn. While a load is being
+/// put in place, only the view follows the player: the space stays and the actors wait. Last
+/// the render thread is woken.
 void tickGame(Game& game);
 
 /// Stops and joins enemy 0 to 24, then the render thread, saying so on the console. The saver
-/// goes on: finishSaver carries out what was clicked, a load on its way included, and stops it.
+/// goes on: finishSaver carries out what a Save still needs, and stops it.
 void stopWorkers(Game& game);
 
 /// Frees the space with every body and shape in it (the world's segments included), the
-/// saver's mutex and condition and the state lock. The library objects of a windowed game are the
-/// caller's.
+/// saver's mutex and conditions, the folder's lock and the state lock. The library objects of a
+/// windowed game are the caller's.
 void destroyGame(Game& game);

@@ -5,10 +5,8 @@
 #include "world/editing.h"
 #include "world/save_codec.h"
 
-/// A save read and checked, made ready for the main thread, which decodes it into the game as
-/// it puts it in place (startLoad). Its buffer is its own, freed once applied.
+/// A save read whole that passed the game's check.
 struct ReadSave {
-    /// The file's bytes, a save that passed the game's check.
     SaveBytes bytes;
 };
 

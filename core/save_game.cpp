@@ -24,46 +24,60 @@ constexpr int LOAD_SEGMENTS_PER_STEP = 500;
 // What became of a save that could not be loaded, for the end of Load's line. A save the check
 // refused is set aside at once, so that no later Save replaces it; one that could not be read
 // says nothing of its bytes and stays.
-std::string keepUnloadedSave(const SavePaths& paths, SaveReadResult found) {
+std::string keepUnloadedSave(const SaveFolder& folder, const SavePaths& paths,
+                             SaveReadResult found) {
     if (found == SAVE_UNREADABLE) {
         return "left the save as it is";
     }
     std::string aside;
     std::string why;
-    if (setAsideRefusedSave(paths.save, aside, why)) {
+    if (setAsideRefusedSave(paths.save, folder.gate, aside, why)) {
         return "kept the refused save as " + aside;
     }
     return "the refused save stays as " + paths.save + ": " + why +
            "; no save replaces it until you move it away";
 }
 
-// When the save cannot be loaded, its backup stands in if it is a good save. One line says
-// what happened. False when the backup is no good either.
-bool loadBackupInstead(SaveFolder& folder, const SavePaths& paths, const BlockTypes& blockTypes,
-                       SaveReadResult found, const std::string& problem, SaveBytes& bytes) {
+// A whole save that may stand in for the save, as Load names it.
+struct StandIn {
+    std::string name;
+    SaveBytes bytes;
     FileIdentity identity{};
-    std::string backupProblem; // a backup that fails too is not reported: the save's says enough
-    const bool backupGood =
-        readCheckedSave(paths.backup, blockTypes, bytes, backupProblem, &identity) == SAVE_READ;
+    bool whole = false;
+};
+
+// Reads and checks a file that may stand in; what is wrong with one that cannot is not said,
+// the save's own problem says enough.
+void readStandIn(const std::string& path, const BlockTypes& blockTypes, StandIn& standIn) {
+    std::string ignored;
+    standIn.whole =
+        readCheckedSave(path, blockTypes, standIn.bytes, ignored, &standIn.identity) == SAVE_READ;
+}
+
+StandIn named(const std::string& name) {
+    StandIn standIn;
+    standIn.name = name;
+    return standIn;
+}
+
+// The newer whole one of two stand-ins, the first on a tie; null when neither is whole.
+StandIn* newerWhole(StandIn& first, StandIn& second) {
+    if (!second.whole || (first.whole && !modifiedLater(second.identity, first.identity))) {
+        return first.whole ? &first : nullptr;
+    }
+    return &second;
+}
+
+// The line of a Load that could not take the save itself, and what it took instead.
+std::string standInLine(const SavePaths& paths, const SaveFolder& folder, SaveReadResult found,
+                        const std::string& problem, const StandIn* taken) {
+    const std::string instead = taken != nullptr ? "loaded " + taken->name + " instead" : "";
     if (found == SAVE_MISSING) {
-        if (backupGood) {
-            std::printf("No save found; loaded the backup %s instead\n", paths.backup.c_str());
-        } else {
-            std::printf("No save found\n");
-        }
-    } else {
-        const std::string kept = keepUnloadedSave(paths, found);
-        if (backupGood) {
-            std::printf("Cannot load the save: %s; loaded the backup %s instead and %s\n",
-                        problem.c_str(), paths.backup.c_str(), kept.c_str());
-        } else {
-            std::printf("Cannot load the save: %s; %s\n", problem.c_str(), kept.c_str());
-        }
+        return taken != nullptr ? "No save found; " + instead + "\n" : "No save found\n";
     }
-    if (backupGood) {
-        folder.trusted = identity;
-    }
-    return backupGood;
+    const std::string kept = keepUnloadedSave(folder, paths, found);
+    return "Cannot load the save: " + problem + "; " + (taken ? instead + " and " : "") + kept +
+           "\n";
 }
 
 // Moved without a step, the body's box is reindexed at once, so that a placing click before
@@ -120,24 +134,37 @@ void saySaveOutcome(const SaveOutcome& outcome, int clicks) {
     }
 }
 
-bool readUsableSave(SaveFolder& folder, const BlockTypes& blockTypes, ReadSave& save) {
+bool readUsableSave(SaveFolder& folder, const BlockTypes& blockTypes, ReadSave& save,
+                    std::string& said) {
     const SavePaths paths = savePaths(folder.directory);
     std::string problem;
-    FileIdentity identity{};
+    StandIn own = named(paths.save);
     const SaveReadResult found =
-        readCheckedSave(paths.save, blockTypes, save.bytes, problem, &identity);
-    if (found == SAVE_READ) {
-        folder.trusted = identity;
-    } else if (!loadBackupInstead(folder, paths, blockTypes, found, problem, save.bytes)) {
-        SaveBytes().swap(save.bytes); // the file's bytes are of no more use
+        readCheckedSave(paths.save, blockTypes, own.bytes, problem, &own.identity);
+    own.whole = found == SAVE_READ;
+    StandIn unfinished = named("the whole save an unfinished save left at " + paths.temporary);
+    readStandIn(paths.temporary, blockTypes, unfinished);
+    StandIn backup = named("the backup " + paths.backup); // read only when the save is no good
+    StandIn* taken = newerWhole(own, unfinished);
+    said.clear();
+    if (found == SAVE_READ && taken == &unfinished) {
+        said = unfinished.name + " is newer than the save; loaded it instead\n";
+    } else if (found != SAVE_READ) {
+        readStandIn(paths.backup, blockTypes, backup);
+        taken = newerWhole(backup, unfinished);
+        said = standInLine(paths, folder, found, problem, taken);
+    }
+    if (taken == nullptr) {
         return false;
     }
+    folder.trusted = taken->identity;
+    save.bytes.swap(taken->bytes);
     return true;
 }
 
 void startLoad(Game& game, bool usable, ReadSave& save) {
     GAME_ASSERT(!loadBeingApplied(game), "a load started before the one before it was in place");
-    SaveBeingApplied& load = game.loading;
+    SaveBeingApplied& load = game.saver.main.load;
     if (usable) {
         load.bytes.swap(save.bytes); // the bytes go with the load, which frees them
         load.nextColumn = 0;
@@ -150,14 +177,15 @@ void startLoad(Game& game, bool usable, ReadSave& save) {
 }
 
 bool loadBeingApplied(const Game& game) {
-    return game.loading.nextColumn < WORLD_COLUMNS || segmentRebuildPending(game.loading.segments);
+    return game.saver.main.load.nextColumn < WORLD_COLUMNS ||
+           segmentRebuildPending(game.saver.main.load.segments);
 }
 
 void continueLoad(Game& game) {
     if (!loadBeingApplied(game)) {
         return;
     }
-    SaveBeingApplied& load = game.loading;
+    SaveBeingApplied& load = game.saver.main.load;
     const double stop = steadySeconds() + LOAD_SECONDS_PER_TICK;
     bool done = false;
     al_lock_mutex(game.stateLock);
@@ -191,14 +219,17 @@ void finishLoad(Game& game, bool usable, ReadSave& save) {
 bool saveWorld(Game& game) {
     SavedCells cells;
     snapshotCells(game.world, cells);
-    const SaveOutcome outcome = writeSave(cells, game.player, game.blockTypes, game.saver.folder);
+    const SaveOutcome outcome =
+        writeSave(cells, game.player, game.blockTypes, game.saver.own.folder);
     saySaveOutcome(outcome, 1);
     return outcome.saved;
 }
 
 bool loadWorld(Game& game) {
     ReadSave save;
-    const bool usable = readUsableSave(game.saver.folder, game.blockTypes, save);
+    std::string said;
+    const bool usable = readUsableSave(game.saver.own.folder, game.blockTypes, save, said);
+    std::printf("%s", said.c_str());
     finishLoad(game, usable, save);
     return usable;
 }

@@ -28,13 +28,16 @@ SaveOutcome writeSave(const SavedCells& cells, const Player& player, const Block
 /// Says on the console how a write went, once for each of the `clicks` Save clicks it answers.
 void saySaveOutcome(const SaveOutcome& outcome, int clicks);
 
-/// Reads and checks the save in the folder, or, when the save is missing or cannot be loaded,
-/// its backup if that is a good save. A save read whole that the check refuses is set aside
-/// (SAVE_DAMAGED_SUFFIX) before anything can replace it; one that cannot be read stays where it
-/// is. One line says what was wrong, whether the backup was loaded and what became of the save.
-/// The folder notes a usable save as this run's. Touches nothing but `save`, the folder and the
-/// files; returns true when `save` holds a save that loads.
-bool readUsableSave(SaveFolder& folder, const BlockTypes& blockTypes, ReadSave& save);
+/// Reads and checks the newest whole save in the folder: the save, or the whole save an
+/// unfinished save left at the temporary name when that is newer; when the save is missing or
+/// cannot be loaded, the newer of that one and the backup. A save read whole that the check
+/// refuses is set aside (SAVE_DAMAGED_SUFFIX) before anything can replace it; one that cannot be
+/// read stays where it is. `said` gets the line, if any, that says what was wrong, which save
+/// was loaded and what became of the save. The folder notes a usable save as this run's.
+/// Touches nothing but `save`, `said`, the folder and the files; returns true when `save` holds
+/// a save that loads.
+bool readUsableSave(SaveFolder& folder, const BlockTypes& blockTypes, ReadSave& save,
+                    std::string& said);
 
 /// Starts the main thread's part of a load, with a save that readUsableSave found usable: it
 /// takes the save's bytes, and over the next ticks (continueLoad) the grid takes its cells, the
@@ -60,6 +63,6 @@ void finishLoad(Game& game, bool usable, ReadSave& save);
 /// thread writes, so it takes no lock.
 bool saveWorld(Game& game);
 
-/// Loads the save in the saver's folder at once: readUsableSave, then finishLoad. Returns true
-/// when a world was loaded.
+/// Loads the save in the saver's folder at once: readUsableSave and its line, then finishLoad.
+/// Returns true when a world was loaded.
 bool loadWorld(Game& game);

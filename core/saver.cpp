@@ -1,5 +1,6 @@
 #include "core/saver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -10,47 +11,60 @@
 
 namespace {
 
-// Takes the slot and writes it, without the saver's mutex: a click meanwhile fills the slot
-// again. Called and returns with the mutex held; the outcome is said under it, unless the game
-// has already ended without waiting.
+// What a write in hand leaves if it is never finished: the save as it was.
+const char* const PREVIOUS_KEPT = "the previous save is kept";
+
+// ---- The saver thread ----
+
+// Takes the slot and writes it, without the mutex: a click meanwhile fills the slot again.
+// Called and returns with the mutex held; says the outcome unless the game stopped waiting.
 void writePending(Saver& saver) {
-    GAME_ASSERT(!saver.loadRead.load(std::memory_order_relaxed),
-                "a save was queued while a read load waits to be applied: clicks after a Load "
-                "must wait for it (requestSaveAction)");
-    std::swap(saver.pending, saver.writing);
-    saver.writingClicks = std::exchange(saver.pendingClicks, 0);
+    SaverShared& shared = saver.shared;
+    std::swap(shared.pending, saver.own.writing);
+    shared.writingClicks = std::exchange(shared.pendingClicks, 0);
+    shared.gate.placed = false;
+    shared.gate.standing = PREVIOUS_KEPT;
     al_unlock_mutex(saver.mutex);
-    const SaveOutcome outcome =
-        writeSave(saver.writing.cells.cells, saver.writing.player, saver.blockTypes, saver.folder);
+    const SaveOutcome outcome = writeSave(saver.own.writing.cells.cells, saver.own.writing.player,
+                                          saver.own.blockTypes, saver.own.folder);
     al_lock_mutex(saver.mutex);
-    if (!saver.abandoned) {
-        saySaveOutcome(outcome, saver.writingClicks);
+    if (!shared.gate.closed) {
+        saySaveOutcome(outcome, shared.writingClicks);
     }
-    saver.writingClicks = 0;
+    shared.writingClicks = 0;
     al_broadcast_cond(saver.settled);
 }
 
-// Reads a queued load for the main thread, without the saver's mutex. Called and returns with
-// the mutex held.
+// Reads the queued Load for the main thread, without the mutex. Called and returns with the
+// mutex held.
 void readQueuedLoad(Saver& saver) {
-    saver.loadQueued = false;
+    SaverShared& shared = saver.shared;
+    shared.state = CLICKS_LOAD_READING;
     al_unlock_mutex(saver.mutex);
-    saver.loadUsable = readUsableSave(saver.folder, saver.blockTypes, saver.loaded);
-    saver.loadRead.store(true, std::memory_order_release);
+    ReadSave read;
+    std::string said;
+    const bool usable = readUsableSave(saver.own.folder, saver.own.blockTypes, read, said);
     al_lock_mutex(saver.mutex);
+    if (!shared.gate.closed) {
+        std::printf("%s", said.c_str());
+    }
+    shared.loadUsable = usable;
+    shared.loaded.bytes.swap(read.bytes);
+    shared.state = CLICKS_LOAD_READ;
     al_broadcast_cond(saver.settled);
 }
 
-// Saves come first: a load is queued only behind the saves clicked before it (clicks after it
-// wait on the main thread). Pending work is looked for under the mutex before every wait, so no
-// request and no stop request is missed; the stop is asked only once all work is done.
+// Saves come first: a Load is queued only behind the saves clicked before it. Work is looked for
+// under the mutex before every wait, so no request and no stop request is missed; the stop is
+// asked only once all work is done. Once the game stops waiting, the saver takes no more work.
 void* saverThreadProc(ALLEGRO_THREAD* thread, void* arg) {
     Saver& saver = *static_cast<Saver*>(arg);
+    SaverShared& shared = saver.shared;
     al_lock_mutex(saver.mutex);
-    for (;;) {
-        if (saver.pendingClicks > 0) {
+    while (!shared.gate.closed) {
+        if (shared.pendingClicks > 0) {
             writePending(saver);
-        } else if (saver.loadQueued) {
+        } else if (shared.state == CLICKS_LOAD_QUEUED) {
             readQueuedLoad(saver);
         } else if (al_get_thread_should_stop(thread)) {
             break;
@@ -62,62 +76,190 @@ void* saverThreadProc(ALLEGRO_THREAD* thread, void* arg) {
     return nullptr;
 }
 
-// What the save file holds of the cells and the player as they stand now, into the slot. The
-// state lock keeps the grid and the player still; the saver's mutex keeps the saver from taking
-// a half-copied slot.
+// ---- The main thread's transitions ----
+
+ClickState clickState(Saver& saver) {
+    al_lock_mutex(saver.mutex);
+    const ClickState state = saver.shared.state;
+    al_unlock_mutex(saver.mutex);
+    return state;
+}
+
+void setClickState(Saver& saver, ClickState state) {
+    al_lock_mutex(saver.mutex);
+    saver.shared.state = state;
+    al_broadcast_cond(saver.cond);
+    al_unlock_mutex(saver.mutex);
+}
+
+// A Save click: what the save file holds of the cells and the player as they stand now, into
+// the slot. The state lock keeps the grid and the player still; the mutex keeps the saver from
+// taking a half-copied slot.
 void queueSave(Game& game) {
     Saver& saver = game.saver;
     al_lock_mutex(game.stateLock);
     al_lock_mutex(saver.mutex);
-    refreshSnapshot(game.world, saver.pending.cells);
-    saver.pending.player = game.player;
-    ++saver.pendingClicks;
+    refreshSnapshot(game.world, saver.shared.pending.cells);
+    saver.shared.pending.player = game.player;
+    ++saver.shared.pendingClicks;
     al_broadcast_cond(saver.cond);
     al_unlock_mutex(saver.mutex);
     al_unlock_mutex(game.stateLock);
 }
 
+// IDLE to LOAD_QUEUED.
 void queueLoad(Saver& saver) {
-    al_lock_mutex(saver.mutex);
-    saver.loadQueued = true;
-    al_broadcast_cond(saver.cond);
-    al_unlock_mutex(saver.mutex);
-    saver.loadOutstanding = true;
+    setClickState(saver, CLICKS_LOAD_QUEUED);
 }
 
-// True, under the saver's mutex, once every click has been carried out.
+// LOAD_READ to APPLYING: the read save starts going in place (or, when there was none to load,
+// only loadFailed is set).
+void takeReadLoad(Game& game) {
+    Saver& saver = game.saver;
+    ReadSave read;
+    al_lock_mutex(saver.mutex);
+    const bool usable = saver.shared.loadUsable;
+    read.bytes.swap(saver.shared.loaded.bytes);
+    saver.shared.state = CLICKS_APPLYING;
+    al_unlock_mutex(saver.mutex);
+    startLoad(game, usable, read);
+}
+
+// APPLYING to IDLE. The whole grid may have changed: both snapshots are brought up to date now,
+// not at the next Save clicks. No write is in hand, as every Save waited for the Load.
+void endClickedLoad(Game& game) {
+    Saver& saver = game.saver;
+    al_lock_mutex(saver.mutex);
+    GAME_ASSERT(saver.shared.pendingClicks == 0 && saver.shared.writingClicks == 0,
+                "a save was written while a Load was on its way: clicks after a Load must wait "
+                "for it (requestSaveAction)");
+    refreshSnapshot(game.world, saver.shared.pending.cells);
+    refreshSnapshot(game.world, saver.own.writing.cells);
+    saver.shared.state = CLICKS_IDLE;
+    al_unlock_mutex(saver.mutex);
+}
+
+// The clicks that waited for the Load, in order; a Load among them makes the rest wait again.
+void handOnWaiting(Game& game) {
+    Saver& saver = game.saver;
+    while (!saver.main.waiting.empty() && clickState(saver) == CLICKS_IDLE) {
+        const SaveAction action = saver.main.waiting.front();
+        saver.main.waiting.pop_front();
+        requestSaveAction(game, action);
+    }
+}
+
+// ---- The close ----
+
+const char* const LOAD_NOT_DONE = "Load not done: the window was closed before it was in place\n";
+
+bool saveWaiting(const Saver& saver) {
+    const std::deque<SaveAction>& waiting = saver.main.waiting;
+    return std::find(waiting.begin(), waiting.end(), SAVE_ACTION) != waiting.end();
+}
+
+// Once the window has gone, only a Save can still want a Load: the Loads clicked after the last
+// Save are not carried out, and each says so.
+void dropTrailingLoads(Saver& saver) {
+    std::deque<SaveAction>& waiting = saver.main.waiting;
+    while (!waiting.empty() && waiting.back() == LOAD_ACTION) {
+        waiting.pop_back();
+        std::printf("%s", LOAD_NOT_DONE);
+    }
+}
+
+// The Load on its way, when no Save waits behind it: a queued one is never read, a read one
+// never put in place. One being read is dropped once read (its line first): false until then.
+bool dropUnneededLoad(Game& game) {
+    Saver& saver = game.saver;
+    al_lock_mutex(saver.mutex);
+    const ClickState state = saver.shared.state;
+    const bool needed = state == CLICKS_IDLE || saveWaiting(saver);
+    if (needed || state == CLICKS_LOAD_READING) {
+        al_unlock_mutex(saver.mutex);
+        return needed;
+    }
+    SaveBytes().swap(saver.shared.loaded.bytes);
+    saver.shared.state = CLICKS_IDLE;
+    al_unlock_mutex(saver.mutex);
+    saver.main.load = SaveBeingApplied{}; // what went in stays: nobody sees or saves it now
+    std::printf("%s", LOAD_NOT_DONE);
+    return true;
+}
+
+// Under the mutex, once every click has been carried out.
 bool allDone(const Saver& saver) {
-    return !saver.loadOutstanding && saver.pendingClicks == 0 && saver.writingClicks == 0;
+    return saver.shared.state == CLICKS_IDLE && saver.shared.pendingClicks == 0 &&
+           saver.shared.writingClicks == 0 && saver.main.waiting.empty();
 }
 
 void sayNotDone(SaveAction action, double seconds) {
     if (action == SAVE_ACTION) {
-        std::printf("Save not finished: the disk did not answer within %g seconds; the previous "
-                    "save is kept\n",
-                    seconds);
+        std::printf("Save not finished: the disk did not answer within %g seconds; %s\n", seconds,
+                    PREVIOUS_KEPT);
     } else {
         std::printf("Load not finished: the disk did not answer within %g seconds\n", seconds);
     }
 }
 
-// Under the saver's mutex, in the order of the clicks: the save being written, the saves
-// waiting in the slot, the load on its way, the clicks behind it.
-void sayEveryClickNotDone(const Saver& saver, double seconds) {
-    for (int click = 0; click < saver.writingClicks + saver.pendingClicks; ++click) {
+// A write in hand says what it got to: a save in place was saved, whatever is left undone.
+void sayWriteCutShort(const SaveGate& gate, double seconds) {
+    if (!gate.placed) {
+        std::printf("Save not finished: the disk did not answer within %g seconds; %s\n", seconds,
+                    gate.standing.c_str());
+        return;
+    }
+    if (!gate.standing.empty()) {
+        std::printf("Saved, but the disk did not answer within %g seconds: %s\n", seconds,
+                    gate.standing.c_str());
+    }
+    std::printf("Saved the world!\n");
+}
+
+// Closes the gate and says, in the order of the clicks, what became of each one not done: the
+// save being written, the saves in the slot, the Load on its way, the clicks behind it.
+void abandonSaver(Saver& saver, double seconds) {
+    al_lock_mutex(saver.mutex);
+    SaverShared& shared = saver.shared;
+    shared.gate.closed = true;
+    for (int click = 0; click < shared.writingClicks; ++click) {
+        sayWriteCutShort(shared.gate, seconds);
+    }
+    for (int click = 0; click < shared.pendingClicks; ++click) {
         sayNotDone(SAVE_ACTION, seconds);
     }
-    if (saver.loadOutstanding) {
+    if (shared.state != CLICKS_IDLE) {
         sayNotDone(LOAD_ACTION, seconds);
     }
-    for (const SaveAction action : saver.deferred) {
+    for (const SaveAction action : saver.main.waiting) {
         sayNotDone(action, seconds);
     }
+    al_unlock_mutex(saver.mutex);
+}
+
+// Waits for the saver to settle something, until the deadline. False once it has passed.
+bool waitForSaver(Saver& saver, ALLEGRO_TIMEOUT& deadline) {
+    al_lock_mutex(saver.mutex);
+    bool inTime = true;
+    if (!allDone(saver) && saver.shared.state != CLICKS_LOAD_READ &&
+        saver.shared.state != CLICKS_APPLYING) {
+        inTime = al_wait_cond_until(saver.settled, saver.mutex, &deadline) == 0;
+    }
+    al_unlock_mutex(saver.mutex);
+    return inTime;
+}
+
+bool savesAllDone(Saver& saver) {
+    al_lock_mutex(saver.mutex);
+    const bool done = allDone(saver);
+    al_unlock_mutex(saver.mutex);
+    return done;
 }
 
 void stopSaverThread(Saver& saver) {
     stopWorker(saver.thread, saver.mutex, saver.cond);
     saver.thread = nullptr;
-    saver.running = false;
+    saver.main.running = false;
 }
 
 } // namespace
@@ -127,35 +269,37 @@ bool createSaver(Saver& saver) {
     saver.mutex = al_create_mutex();
     saver.cond = al_create_cond();
     saver.settled = al_create_cond();
+    saver.shared.gate.mutex = saver.mutex;
     return saver.thread != nullptr && saver.mutex != nullptr && saver.cond != nullptr &&
            saver.settled != nullptr;
 }
 
 void startSaver(Game& game) {
     Saver& saver = game.saver;
-    GAME_ASSERT(saver.thread != nullptr && !saver.running,
+    GAME_ASSERT(saver.thread != nullptr && !saver.main.running,
                 "startSaver needs a saver made by createSaver and not yet started");
-    saver.blockTypes = game.blockTypes; // bound to the atlas by now
+    saver.own.blockTypes = game.blockTypes; // bound to the atlas by now
+    saver.own.folder.gate = &saver.shared.gate;
     // Both snapshots are made now, so that a Save click copies only the chunks changed since.
-    refreshSnapshot(game.world, saver.pending.cells);
-    refreshSnapshot(game.world, saver.writing.cells);
+    refreshSnapshot(game.world, saver.shared.pending.cells);
+    refreshSnapshot(game.world, saver.own.writing.cells);
     al_start_thread(saver.thread);
-    saver.running = true;
+    saver.main.running = true;
 }
 
 bool saverRunning(const Saver& saver) {
-    return saver.running;
+    return saver.main.running;
 }
 
-bool loadOnItsWay(const Saver& saver) {
-    return saver.loadOutstanding;
+bool loadOnItsWay(Saver& saver) {
+    return saver.main.running && clickState(saver) != CLICKS_IDLE;
 }
 
 void requestSaveAction(Game& game, SaveAction action) {
     Saver& saver = game.saver;
-    GAME_ASSERT(saver.running, "a click went to a saver that does not run: test saverRunning");
-    if (saver.loadOutstanding) {
-        saver.deferred.push_back(action);
+    GAME_ASSERT(saver.main.running, "a click went to a saver that does not run: test saverRunning");
+    if (clickState(saver) != CLICKS_IDLE) {
+        saver.main.waiting.push_back(action);
     } else if (action == SAVE_ACTION) {
         queueSave(game);
     } else {
@@ -163,60 +307,49 @@ void requestSaveAction(Game& game, SaveAction action) {
     }
 }
 
-void applyReadLoad(Game& game) {
+void advanceClicks(Game& game) {
+    continueLoad(game); // a load goes on wherever it came from
     Saver& saver = game.saver;
-    if (!saver.loadOutstanding) {
+    if (!saver.main.running) {
         return;
     }
-    if (!saver.loadApplying) {
-        if (!saver.loadRead.load(std::memory_order_acquire)) {
-            return; // still on its way
-        }
-        startLoad(game, saver.loadUsable, saver.loaded);
-        saver.loadRead.store(false, std::memory_order_relaxed);
-        saver.loadApplying = true;
+    const ClickState state = clickState(saver);
+    if (state == CLICKS_LOAD_READ) {
+        takeReadLoad(game);
     }
-    if (loadBeingApplied(game)) {
-        return; // its segments go in over the next ticks (continueLoad)
-    }
-    saver.loadApplying = false;
-    saver.loadOutstanding = false;
-    // The whole grid changed: the next Save's snapshot is brought up to date with the load's
-    // last share, not at the click. The saver takes the slot only when a click fills it.
-    al_lock_mutex(saver.mutex);
-    refreshSnapshot(game.world, saver.pending.cells);
-    al_unlock_mutex(saver.mutex);
-    // Handed on in order; a Load among them makes the rest wait again.
-    while (!saver.deferred.empty() && !saver.loadOutstanding) {
-        const SaveAction action = saver.deferred.front();
-        saver.deferred.pop_front();
-        requestSaveAction(game, action);
+    if ((state == CLICKS_LOAD_READ || state == CLICKS_APPLYING) && !loadBeingApplied(game)) {
+        endClickedLoad(game);
+        handOnWaiting(game);
     }
 }
 
 bool finishSaver(Game& game, double seconds) {
     Saver& saver = game.saver;
-    if (!saver.running) {
+    if (!saver.main.running) {
         return true;
     }
     ALLEGRO_TIMEOUT deadline;
     al_init_timeout(&deadline, seconds);
-    al_lock_mutex(saver.mutex);
-    while (!allDone(saver)) {
-        if (saver.loadApplying || saver.loadRead.load(std::memory_order_acquire)) {
-            al_unlock_mutex(saver.mutex); // applying may queue saves, which take the mutex
-            continueLoad(game);
-            applyReadLoad(game);
-            al_lock_mutex(saver.mutex);
-        } else if (al_wait_cond_until(saver.settled, saver.mutex, &deadline) != 0 &&
-                   !allDone(saver) && !saver.loadRead.load(std::memory_order_acquire)) {
-            saver.abandoned = true;
-            sayEveryClickNotDone(saver, seconds);
-            al_unlock_mutex(saver.mutex);
-            return false;
+    const double stopAt = al_get_time() + seconds;
+    dropTrailingLoads(saver);
+    bool inTime = true;
+    while (inTime && !savesAllDone(saver)) {
+        if (!dropUnneededLoad(game)) {
+            inTime = waitForSaver(saver, deadline); // the Load being read, to drop it once read
+            continue;
+        }
+        const ClickState state = clickState(saver);
+        if (state == CLICKS_LOAD_READ || state == CLICKS_APPLYING) {
+            advanceClicks(game); // a share of the load, then the clock again
+            inTime = al_get_time() < stopAt;
+        } else {
+            inTime = waitForSaver(saver, deadline);
         }
     }
-    al_unlock_mutex(saver.mutex);
+    if (!inTime && !savesAllDone(saver)) {
+        abandonSaver(saver, seconds);
+        return false;
+    }
     stopSaverThread(saver);
     return true;
 }

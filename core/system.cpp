@@ -35,7 +35,7 @@ void requireOrExit(bool present, const char* failureLine) {
 void takeSaveFolderLock(Game& game) {
     std::string problem;
     const SaveLockResult locked =
-        lockSaveFolder(game.saver.folder.directory, game.saveLock, problem);
+        lockSaveFolder(game.saver.own.folder.directory, game.saveLock, problem);
     requireOrExit(locked != SAVE_LOCK_HELD,
                   "Another copy of the game is using the save in this folder; close it first\n");
     if (locked == SAVE_LOCK_UNAVAILABLE) {

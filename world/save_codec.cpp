@@ -291,6 +291,18 @@ void putRecord(const char* name, uint8_t passable, int32_t id, uint8_t reference
     }
 }
 
+// The record of a cell as the save file holds it: a whole copy of its type, and an id that names
+// no type written as it is, for the check to refuse.
+void putSavedCell(const SavedCell& cell, int index, const BlockTypes& blockTypes, uint8_t* record) {
+    static const char NO_NAME[BLOCK_NAME_SIZE] = {};
+    const bool typed = cell.id >= 0 && cell.id < BLOCK_TYPE_COUNT;
+    const Block* type = typed ? &blockTemplate(blockTypes, cell.id) : nullptr;
+    const float x = placeOf(cell.place, X_AT_CORNER, X_ELSEWHERE, index / WORLD_ROWS * BLOCK_SIZE);
+    const float y = placeOf(cell.place, Y_AT_CORNER, Y_ELSEWHERE, index % WORLD_ROWS * BLOCK_SIZE);
+    putRecord(typed ? type->name : NO_NAME, typed ? type->passable : 0, cell.id, cell.references, x,
+              y, record);
+}
+
 } // namespace
 
 void encodeSaveHeader(const Player& player, uint8_t* header) {
@@ -315,8 +327,9 @@ void encodeSaveHeader(const Player& player, uint8_t* header) {
     putF64(header + HEADER_IMPULSE_Y, player.impulseBase.y);
 }
 
-void encodeSaveRecord(const Block& cell, uint8_t* record) {
-    putRecord(cell.name, cell.passable, cell.id, referencesOf(cell), cell.x, cell.y, record);
+void encodeSaveRecord(const Block& cell, int index, const BlockTypes& blockTypes, uint8_t* record) {
+    putSavedCell(savedCellOf(cell, index / WORLD_ROWS, index % WORLD_ROWS), index, blockTypes,
+                 record);
 }
 
 void snapshotCells(const World& world, SavedCells& cells) {
@@ -346,30 +359,18 @@ void encodeSave(const SavedCells& cells, const Player& player, const BlockTypes&
                 SaveBytes& bytes) {
     GAME_ASSERT(cells.size() == static_cast<size_t>(WORLD_CELLS),
                 "encoding a snapshot that is not the whole grid: fill it with snapshotCells");
-    static const char NO_NAME[BLOCK_NAME_SIZE] = {};
     bytes.assign(SAVE_FILE_SIZE, 0);
     encodeSaveHeader(player, bytes.data());
     for (int index = 0; index < WORLD_CELLS; ++index) {
-        const SavedCell& cell = cells[index];
-        // A cell is always a whole copy of its type; an id that names no type is written as it
-        // is, for the check to refuse.
-        const bool typed = cell.id >= 0 && cell.id < BLOCK_TYPE_COUNT;
-        const Block* type = typed ? &blockTemplate(blockTypes, cell.id) : nullptr;
-        const float x =
-            placeOf(cell.place, X_AT_CORNER, X_ELSEWHERE, index / WORLD_ROWS * BLOCK_SIZE);
-        const float y =
-            placeOf(cell.place, Y_AT_CORNER, Y_ELSEWHERE, index % WORLD_ROWS * BLOCK_SIZE);
-        putRecord(typed ? type->name : NO_NAME, typed ? type->passable : 0, cell.id,
-                  cell.references, x, y, &bytes[cellOffset(index)]);
+        putSavedCell(cells[index], index, blockTypes, &bytes[cellOffset(index)]);
     }
 }
 
-void encodeSave(const World& world, const Player& player, SaveBytes& bytes) {
-    bytes.assign(SAVE_FILE_SIZE, 0);
-    encodeSaveHeader(player, bytes.data());
-    for (int index = 0; index < WORLD_CELLS; ++index) {
-        encodeSaveRecord(world.cells[index], &bytes[cellOffset(index)]);
-    }
+void encodeWorldSave(const World& world, const Player& player, const BlockTypes& blockTypes,
+                     SaveBytes& bytes) {
+    SavedCells cells;
+    snapshotCells(world, cells);
+    encodeSave(cells, player, blockTypes, bytes);
 }
 
 bool validateSaveHeader(const uint8_t* header, std::string& problem) {

@@ -51,21 +51,23 @@ struct CellSnapshot {
 /// version changed since (World::recordVersions), and of all of them the first time.
 void refreshSnapshot(const World& world, CellSnapshot& snapshot);
 
-/// Fills `bytes` with the file image of the cells and the player; the names and passable flags
-/// come from the block-type table. Padding and the bytes after a name's terminator are zero; a
-/// reference is 1 when set and 0 when empty.
+/// Fills `bytes` with the file image of the cells and the player: the game's one encoder. The
+/// names and passable flags come from the block-type table. Padding and the bytes after a name's
+/// terminator are zero; a reference is 1 when set and 0 when empty.
 void encodeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
                 SaveBytes& bytes);
 
-/// Fills `bytes` with the file image of the world and the player, as a snapshot of its cells
-/// would be encoded.
-void encodeSave(const World& world, const Player& player, SaveBytes& bytes);
+/// Fills `bytes` with the file image of the world and the player, through a snapshot of its
+/// cells and encodeSave.
+void encodeWorldSave(const World& world, const Player& player, const BlockTypes& blockTypes,
+                     SaveBytes& bytes);
 
 /// Writes the player's 304-byte header at `header`, as encodeSave does.
 void encodeSaveHeader(const Player& player, uint8_t* header);
 
-/// Writes a cell's 44-byte record at `record`, as encodeSave does.
-void encodeSaveRecord(const Block& cell, uint8_t* record);
+/// Writes the 44-byte record of the cell with grid index `index` at `record`, as encodeSave
+/// does.
+void encodeSaveRecord(const Block& cell, int index, const BlockTypes& blockTypes, uint8_t* record);
 
 /// True when `bytes` is a save this game can load and that it could have written itself: the
 /// exact length, a loadable header (validateSaveHeader) and cells that are copies of their type

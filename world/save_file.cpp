@@ -25,9 +25,119 @@ bool sameFile(const FileIdentity& a, const FileIdentity& b) {
            a.modifiedNanoseconds == b.modifiedNanoseconds;
 }
 
+bool isPresent(const std::string& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0;
+}
+
 bool isRegularFile(const std::string& path) {
     struct stat status {};
     return lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// ---- Moves, each passing the folder's gate first ----
+
+// Why a move did not happen because the game stopped waiting; never said, as the game says
+// nothing more once it has stopped waiting.
+const char* const GATE_CLOSED = "the game closed before the save was done";
+
+// What stands where as the gate last heard; a step that moves nothing of the save keeps it.
+std::string standingOf(const SaveGate* gate) {
+    return gate == nullptr ? "" : gate->standing;
+}
+
+// One rename through the gate: `whileUnderWay` is true should it never end, `after` once it has
+// (and what was true before, if it failed).
+bool gatedRename(SaveGate* gate, const std::string& from, const std::string& to,
+                 const std::string& whileUnderWay, const std::string& after, bool placing,
+                 int& error) {
+    const std::string before = standingOf(gate);
+    if (!passGate(gate, whileUnderWay)) {
+        error = ECANCELED;
+        return false;
+    }
+    const bool moved = std::rename(from.c_str(), to.c_str()) == 0;
+    error = errno;
+    leaveGate(gate, moved ? after : before, moved && placing);
+    return moved;
+}
+
+// True when a rename failed only because the file system knows no such flag (FAT, some network
+// file systems): the caller then does without it.
+bool renameFlagUnsupported(int error) {
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// Renames without ever replacing what is at `to`. Where the file system cannot promise that, a
+// look first does: no other copy of the game works in the folder (save_lock.h).
+bool renameNoReplace(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (!renameFlagUnsupported(errno)) {
+        return false;
+    }
+    struct stat status {};
+    if (lstat(to.c_str(), &status) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// renameNoReplace through the gate, `after` true once it is done (by default what was true
+// before); errno is ECANCELED when the gate is closed.
+bool gatedNoReplace(SaveGate* gate, const std::string& from, const std::string& to,
+                    const std::string* after = nullptr) {
+    const std::string standing = standingOf(gate);
+    if (!passGate(gate, standing)) {
+        errno = ECANCELED;
+        return false;
+    }
+    const bool moved = renameNoReplace(from, to);
+    const int error = errno;
+    leaveGate(gate, moved && after != nullptr ? *after : standing, false);
+    errno = error;
+    return moved;
+}
+
+std::string numberedName(const std::string& save, const char* suffix, int number) {
+    return save + suffix + (number > 1 ? "." + std::to_string(number) : "");
+}
+
+// Moves what may hold a world out of the way, to the first free ".kept" name: never over
+// anything, and nothing kept there is ever removed.
+// `keptAs` says, of the name it took, what stands where once it is done.
+bool keepAside(const SavePaths& paths, const std::string& path, SaveGate* gate, std::string& aside,
+               std::string& problem, const std::string& keptAs = std::string()) {
+    bool kept = false;
+    int error = EEXIST;
+    for (int number = 1; number <= MAX_KEPT && !kept && error == EEXIST; ++number) {
+        aside = numberedName(paths.save, SAVE_KEPT_SUFFIX, number);
+        const std::string after = keptAs.empty() ? standingOf(gate) : keptAs + aside;
+        kept = gatedNoReplace(gate, path, aside, &after);
+        error = errno;
+    }
+    if (!kept) {
+        problem = error == EEXIST ? "all the names up to " + aside + " are taken"
+                                  : failure("cannot rename it to", aside, error);
+    }
+    return kept;
+}
+
+// Removes what holds no world: a write cut off before it was whole, a link, a FIFO.
+bool removeNoWorld(const std::string& path, SaveGate* gate, std::string& problem) {
+    const std::string standing = standingOf(gate);
+    if (!passGate(gate, standing)) {
+        problem = GATE_CLOSED;
+        return false;
+    }
+    const bool removed = unlink(path.c_str()) == 0 || errno == ENOENT;
+    if (!removed) {
+        problem = failure("cannot remove", path, errno);
+    }
+    leaveGate(gate, standing, false);
+    return removed;
 }
 
 // ---- Writing the new save ----
@@ -47,25 +157,60 @@ bool writeAll(int file, const uint8_t* data, size_t size) {
     return true;
 }
 
-// Creates the temporary for this save alone. A leftover of an interrupted save is removed
-// first, and the exclusive, no-follow open refuses anything that still stands at the name, so
-// the bytes never go through a planted link.
-int createTemporary(const std::string& path, std::string& problem) {
-    if (unlink(path.c_str()) != 0 && errno == EISDIR) {
-        problem = "cannot create " + path + ": a directory stands at that name; move it away";
+// Whatever an earlier save left at the temporary name is looked at before this save takes the
+// name: a whole save there may be the newest one, and a file that cannot be read may be one, so
+// both are kept aside (`note` says where); a cut-off write, a link or a FIFO holds no world.
+bool clearTemporary(const SavePaths& paths, const BlockTypes& blockTypes, SaveGate* gate,
+                    std::string& problem, std::string& note) {
+    const std::string& temporary = paths.temporary;
+    struct stat status {};
+    if (lstat(temporary.c_str(), &status) != 0) {
+        return true; // nothing there, or no folder: creating the file says which
+    }
+    if (S_ISDIR(status.st_mode)) {
+        problem = "cannot create " + temporary + ": a directory stands at that name; move it away";
+        return false;
+    }
+    SaveBytes bytes;
+    std::string why;
+    const SaveReadResult found =
+        S_ISREG(status.st_mode) ? readCheckedSave(temporary, blockTypes, bytes, why) : SAVE_REFUSED;
+    if (found == SAVE_REFUSED || found == SAVE_MISSING) {
+        return removeNoWorld(temporary, gate, problem);
+    }
+    const std::string what = found == SAVE_READ
+                                 ? "a whole save that did not finish at " + temporary
+                                 : "a file that cannot be read at " + temporary + " (" + why + ")";
+    std::string aside;
+    if (!keepAside(paths, temporary, gate, aside, why)) {
+        problem = "found " + what + ", which cannot be kept aside: " + why + "; move it away";
+        return false;
+    }
+    note = "found " + what + "; kept it as " + aside;
+    return true;
+}
+
+// Creates the temporary for this save alone: the exclusive, no-follow open refuses anything that
+// stands at the name, so the bytes never go through a planted link.
+int createTemporary(const std::string& path, SaveGate* gate, std::string& problem) {
+    const std::string standing = standingOf(gate);
+    if (!passGate(gate, standing)) {
+        problem = GATE_CLOSED;
         return -1;
     }
     const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (file < 0) {
         problem = failure("cannot create", path, errno);
     }
+    leaveGate(gate, standing, false);
     return file;
 }
 
-// Writes `bytes` into a new file at `path`, flushed to disk, and notes which file it is.
-bool writeTemporary(const std::string& path, const SaveBytes& bytes, FileIdentity& identity,
-                    std::string& problem) {
-    const int file = createTemporary(path, problem);
+// Writes `bytes` into a new file at `path`, flushed to disk, and notes which file it is. A file
+// that was not written whole holds no world and goes again.
+bool writeTemporary(const std::string& path, const SaveBytes& bytes, SaveGate* gate,
+                    FileIdentity& identity, std::string& problem) {
+    const int file = createTemporary(path, gate, problem);
     if (file < 0) {
         return false;
     }
@@ -85,6 +230,10 @@ bool writeTemporary(const std::string& path, const SaveBytes& bytes, FileIdentit
         written = false;
     }
     identity = identityOf(status);
+    std::string ignored; // the failure that matters is the one above
+    if (!written) {
+        removeNoWorld(path, gate, ignored);
+    }
     return written;
 }
 
@@ -120,70 +269,121 @@ std::string backupLeft(const SavePaths& paths) {
     return isRegularFile(paths.backup) ? "the older backup stays" : "there is no backup";
 }
 
-// Why the previous save did not become the backup, for a rename that failed with `error`.
-std::string backupNotKept(const SavePaths& paths, int error) {
-    const std::string reason = failure("cannot keep the previous save as", paths.backup, error);
-    return reason + "; " + backupLeft(paths);
-}
-
-// True when a rename failed only because the file system knows no such flag (FAT, some network
-// file systems): the caller then does without it.
-bool renameFlagUnsupported(int error) {
-    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
-}
-
-bool replaceSave(const SavePaths& paths, std::string& problem) {
-    if (std::rename(paths.temporary.c_str(), paths.save.c_str()) != 0) {
-        problem = failure("cannot put the new save in place as", paths.save, errno);
+// The new save from the temporary name to the save's, where nothing good is lost by it.
+bool placeNewSave(const SavePaths& paths, SaveGate* gate, std::string& problem) {
+    const std::string before = standingOf(gate);
+    int error = 0;
+    if (!gatedRename(gate, paths.temporary, paths.save,
+                     "the new save is " + paths.temporary + " or already " + paths.save +
+                         (before.empty() ? "" : "; " + before),
+                     "", true, error)) {
+        problem = failure("cannot put the new save in place as", paths.save, error);
         return false;
     }
     return true;
+}
+
+// After the swap the previous save stands at the temporary name: it becomes the backup, or,
+// where that cannot be, is kept aside; only if that fails too does it stay where it is, for the
+// next save to keep aside.
+std::string keepSwappedOut(const SavePaths& paths, SaveGate* gate) {
+    int error = 0;
+    const std::string staying = "the previous save stays as " + paths.temporary;
+    if (gatedRename(gate, paths.temporary, paths.backup,
+                    "the previous save is " + paths.temporary + " or " + paths.backup, "", false,
+                    error)) {
+        return "";
+    }
+    const std::string reason = failure("cannot keep the previous save as", paths.backup, error);
+    std::string aside;
+    std::string why;
+    if (keepAside(paths, paths.temporary, gate, aside, why)) {
+        return reason + "; kept it as " + aside + " and " + backupLeft(paths);
+    }
+    return reason + "; " + staying + " (" + why + ")";
+}
+
+// Where the file system cannot swap two names in one step (FAT, some network file systems):
+// the previous save moves to the backup's name (or is kept aside), then the new one takes the
+// save's. A cut between the two leaves both whole, and Load takes the newer.
+bool replaceInTwoSteps(const SavePaths& paths, SaveGate* gate, std::string& problem,
+                       std::string& note) {
+    const std::string both = "the previous save is " + paths.backup;
+    int error = 0;
+    if (!gatedRename(gate, paths.save, paths.backup,
+                     "the previous save is " + paths.save + " or " + paths.backup +
+                         ", the new one " + paths.temporary,
+                     both, false, error)) {
+        if (error == ECANCELED) {
+            problem = GATE_CLOSED;
+            return false;
+        }
+        std::string aside;
+        std::string why;
+        const std::string reason = failure("cannot keep the previous save as", paths.backup, error);
+        if (!keepAside(paths, paths.save, gate, aside, why, "the previous save is ")) {
+            problem = reason + ", nor keep it aside (" + why + "); the save is as it was";
+            return false;
+        }
+        note = reason + "; kept it as " + aside + " and " + backupLeft(paths);
+    }
+    return placeNewSave(paths, gate, problem);
 }
 
 // Puts the new save in place and the previous one at the backup's name. Where the file system
-// can swap two names in one step, the save's name always holds a whole save; elsewhere (FAT,
-// some network file systems) the previous save moves to the backup's name first, so that for
-// an instant the backup is the one whole save, never neither. A backup that cannot be kept
-// never stops the save: `note` says so.
-bool replaceKeepingBackup(const SavePaths& paths, std::string& problem, std::string& note) {
-    if (renameat2(AT_FDCWD, paths.temporary.c_str(), AT_FDCWD, paths.save.c_str(),
-                  RENAME_EXCHANGE) == 0) {
-        if (std::rename(paths.temporary.c_str(), paths.backup.c_str()) != 0) {
-            note = backupNotKept(paths, errno);
-            unlink(paths.temporary.c_str());
-        }
+// can swap two names in one step, the save's name always holds a whole save. A backup that
+// cannot be kept never stops the save: `note` says what became of the previous save.
+bool replaceKeepingBackup(const SavePaths& paths, SaveGate* gate, std::string& problem,
+                          std::string& note) {
+    const std::string before = standingOf(gate);
+    if (!passGate(gate, "the save is the previous one or the new one, whole")) {
+        problem = GATE_CLOSED;
+        return false;
+    }
+    const bool swapped = renameat2(AT_FDCWD, paths.temporary.c_str(), AT_FDCWD, paths.save.c_str(),
+                                   RENAME_EXCHANGE) == 0;
+    const int error = errno;
+    leaveGate(gate, swapped ? "the previous save stays as " + paths.temporary : before, swapped);
+    if (swapped) {
+        note = keepSwappedOut(paths, gate);
         return true;
     }
-    if (!renameFlagUnsupported(errno)) {
-        problem = failure("cannot put the new save in place as", paths.save, errno);
-        return false;
+    if (renameFlagUnsupported(error)) {
+        return replaceInTwoSteps(paths, gate, problem, note);
     }
-    const bool kept = std::rename(paths.save.c_str(), paths.backup.c_str()) == 0;
-    if (!kept) {
-        note = backupNotKept(paths, errno);
-    }
-    if (!replaceSave(paths, problem)) {
-        if (kept) {
-            std::rename(paths.backup.c_str(), paths.save.c_str()); // the previous save, back
-        }
-        return false;
-    }
-    return true;
+    problem = failure("cannot put the new save in place as", paths.save, error);
+    return false;
 }
 
 // A refused previous save is kept aside before the new one takes its name; one that cannot be
 // kept aside stops the save, so that nothing overwrites it.
-bool replaceSettingAside(const SavePaths& paths, const std::string& refused, std::string& problem,
-                         std::string& note) {
+bool replaceSettingAside(const SavePaths& paths, SaveGate* gate, const std::string& refused,
+                         std::string& problem, std::string& note) {
     std::string aside;
     std::string why;
-    if (!setAsideRefusedSave(paths.save, aside, why)) {
+    if (!setAsideRefusedSave(paths.save, gate, aside, why)) {
         problem = "the save " + paths.save + " is refused (" + refused +
                   ") and cannot be set aside: " + why + "; move it away to save over it";
         return false;
     }
     note = "the previous save was refused (" + refused + "); kept it as " + aside;
-    return replaceSave(paths, problem);
+    return placeNewSave(paths, gate, problem);
+}
+
+// A previous save that cannot be read may be a good one: it is kept aside, never replaced, and
+// never made the backup without a look at its bytes.
+bool replaceKeepingUnreadable(const SavePaths& paths, SaveGate* gate, const std::string& why,
+                              std::string& problem, std::string& note) {
+    std::string aside;
+    std::string keptWhy;
+    if (!keepAside(paths, paths.save, gate, aside, keptWhy, "the previous save is ")) {
+        problem = "the previous save cannot be read (" + why + ") nor kept aside (" + keptWhy +
+                  "); the save is as it was";
+        return false;
+    }
+    note = "cannot keep the previous save as the backup: " + why + "; kept it as " + aside +
+           " and " + backupLeft(paths);
+    return placeNewSave(paths, gate, problem);
 }
 
 // Flushes the directory, so that the renames outlast a power cut. Some file systems cannot
@@ -196,35 +396,33 @@ void flushDirectory(const std::string& directory) {
     }
 }
 
+// Puts the written temporary in place as the previous save allows. False, with the temporary
+// gone or kept whole as `problem` says, when the new save is not at the save's name.
+bool replacePrevious(const SaveFolder& folder, const SavePaths& paths, const BlockTypes& blockTypes,
+                     std::string& problem, std::string& note) {
+    std::string why;
+    switch (examinePrevious(folder, paths, blockTypes, why)) {
+    case PREVIOUS_GOOD:
+        return replaceKeepingBackup(paths, folder.gate, problem, note);
+    case PREVIOUS_REFUSED:
+        return replaceSettingAside(paths, folder.gate, why, problem, note);
+    case PREVIOUS_UNREADABLE:
+        return replaceKeepingUnreadable(paths, folder.gate, why, problem, note);
+    case PREVIOUS_NONE:
+        return placeNewSave(paths, folder.gate, problem);
+    }
+    return false;
+}
+
 // ---- Setting refused saves aside ----
-
-std::string damagedName(const std::string& save, int number) {
-    return save + SAVE_DAMAGED_SUFFIX + (number > 1 ? "." + std::to_string(number) : "");
-}
-
-// Renames without ever replacing what is at `to`. Where the file system cannot promise that, a
-// look first does: no other copy of the game works in the folder (save_lock.h).
-bool renameNoReplace(const std::string& from, const std::string& to) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    if (!renameFlagUnsupported(errno)) {
-        return false;
-    }
-    struct stat status {};
-    if (lstat(to.c_str(), &status) == 0) {
-        errno = EEXIST;
-        return false;
-    }
-    return std::rename(from.c_str(), to.c_str()) == 0;
-}
 
 // The first of the names ".damaged" to ".damaged.5" that nothing stands at; 0 when all are
 // taken.
 int firstFreeDamaged(const std::string& save) {
     for (int number = 1; number <= MAX_DAMAGED_KEPT; ++number) {
         struct stat status {};
-        if (lstat(damagedName(save, number).c_str(), &status) != 0 && errno == ENOENT) {
+        if (lstat(numberedName(save, SAVE_DAMAGED_SUFFIX, number).c_str(), &status) != 0 &&
+            errno == ENOENT) {
             return number;
         }
     }
@@ -242,36 +440,27 @@ bool writeSaveFile(SaveFolder& folder, const SaveBytes& bytes, const BlockTypes&
                    std::string& problem) {
     const SavePaths paths = savePaths(folder.directory);
     problem.clear();
+    std::string found;
+    std::string note;
     FileIdentity written{};
-    if (!writeTemporary(paths.temporary, bytes, written, problem)) {
-        unlink(paths.temporary.c_str());
+    if (!clearTemporary(paths, blockTypes, folder.gate, problem, found) ||
+        !writeTemporary(paths.temporary, bytes, folder.gate, written, problem)) {
         return false;
     }
-    std::string why;
-    std::string note;
-    bool placed = false;
-    switch (examinePrevious(folder, paths, blockTypes, why)) {
-    case PREVIOUS_GOOD:
-        placed = replaceKeepingBackup(paths, problem, note);
-        break;
-    case PREVIOUS_REFUSED:
-        placed = replaceSettingAside(paths, why, problem, note);
-        break;
-    case PREVIOUS_UNREADABLE:
-        note = "cannot keep the previous save as the backup: " + why + "; " + backupLeft(paths);
-        placed = replaceSave(paths, problem);
-        break;
-    case PREVIOUS_NONE:
-        placed = replaceSave(paths, problem);
-        break;
-    }
-    if (!placed) {
-        unlink(paths.temporary.c_str());
+    if (!replacePrevious(folder, paths, blockTypes, problem, note)) {
+        // The new save goes again only where the previous one still stands at the save's name;
+        // otherwise it stays whole, the newest save that Load takes.
+        std::string ignored;
+        if (isPresent(paths.save)) {
+            removeNoWorld(paths.temporary, folder.gate, ignored);
+        } else if (problem.find(paths.temporary) == std::string::npos) {
+            problem += "; the new save stays as " + paths.temporary + ", which Load takes";
+        }
         return false;
     }
     flushDirectory(folder.directory);
     folder.trusted = written;
-    problem = note;
+    problem = found.empty() || note.empty() ? found + note : found + "; " + note;
     return true;
 }
 
@@ -327,29 +516,41 @@ SaveReadResult readCheckedSave(const std::string& path, const BlockTypes& blockT
     return found;
 }
 
-bool setAsideRefusedSave(const std::string& save, std::string& aside, std::string& problem) {
+bool setAsideRefusedSave(const std::string& save, SaveGate* gate, std::string& aside,
+                         std::string& problem) {
     // The newest refused save is always ".damaged"; the older ones move one number up, as far as
     // the first free name, and when none is free the oldest, ".damaged.5", goes.
     int free = firstFreeDamaged(save);
     if (free == 0) {
         free = MAX_DAMAGED_KEPT;
-        const std::string oldest = damagedName(save, free);
-        if (unlink(oldest.c_str()) != 0 && errno != ENOENT) {
-            problem = failure("cannot remove the oldest refused save", oldest, errno);
+        const std::string oldest = numberedName(save, SAVE_DAMAGED_SUFFIX, free);
+        if (!passGate(gate, standingOf(gate))) {
+            problem = GATE_CLOSED;
+            return false;
+        }
+        const bool removed = unlink(oldest.c_str()) == 0 || errno == ENOENT;
+        const int error = errno;
+        leaveGate(gate, standingOf(gate), false);
+        if (!removed) {
+            problem = failure("cannot remove the oldest refused save", oldest, error);
             return false;
         }
     }
     for (int number = free - 1; number >= 1; --number) {
-        const std::string older = damagedName(save, number + 1);
-        if (!renameNoReplace(damagedName(save, number), older)) {
+        const std::string older = numberedName(save, SAVE_DAMAGED_SUFFIX, number + 1);
+        if (!gatedNoReplace(gate, numberedName(save, SAVE_DAMAGED_SUFFIX, number), older)) {
             problem = failure("cannot move an older refused save to", older, errno);
             return false;
         }
     }
-    aside = damagedName(save, 1);
-    if (!renameNoReplace(save, aside)) {
+    aside = numberedName(save, SAVE_DAMAGED_SUFFIX, 1);
+    if (!gatedNoReplace(gate, save, aside)) {
         problem = failure("cannot rename it to", aside, errno);
         return false;
     }
     return true;
+}
+
+bool modifiedLater(const FileIdentity& a, const FileIdentity& b) {
+    return a.known && (!b.known || a.modifiedNanoseconds > b.modifiedNanoseconds);
 }

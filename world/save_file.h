@@ -1,14 +1,16 @@
 // The save files on disk: the one saved world and its backup, written so that no crash or
-// failure loses both, and read without ever blocking. With the folder's lock (save_lock.h), the
-// only code of the game that calls the operating system itself. The functions take the folder
-// that holds the save, so that the game uses its working directory and tests a directory of
-// their own.
+// failure leaves fewer whole saves than before, and read without ever blocking. No file that may
+// hold a world is ever removed: what cannot stay at its name is kept aside under a name of its
+// own. With the folder's lock (save_lock.h), the only code of the game that calls the operating
+// system itself. The functions take the folder that holds the save, so that the game uses its
+// working directory and tests a directory of their own.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "world/save_codec.h"
+#include "world/save_gate.h"
 
 /// Name of the save file inside its directory.
 constexpr const char* SAVE_FILE_NAME = "TellurnSave.wld";
@@ -21,6 +23,12 @@ constexpr const char* SAVE_TEMPORARY_SUFFIX = ".tmp";
 constexpr const char* SAVE_DAMAGED_SUFFIX = ".damaged";
 /// How many refused saves are kept aside at most.
 constexpr int MAX_DAMAGED_KEPT = 5;
+/// Appended to the save's name for a file that may hold a world but cannot stay where it is: a
+/// previous save that cannot be read, a whole save an unfinished save left at the temporary
+/// name. The next ones take ".2", ".3" and so on; none is ever removed.
+constexpr const char* SAVE_KEPT_SUFFIX = ".kept";
+/// How many files are kept aside at most; a save that would need one more fails instead.
+constexpr int MAX_KEPT = 99;
 /// The directory the game keeps its save in: the working directory.
 constexpr const char* GAME_SAVE_DIRECTORY = ".";
 
@@ -51,6 +59,8 @@ struct SaveFolder {
     /// The save this run last wrote or loaded whole: a good save, which becomes the backup
     /// without being read and checked again.
     FileIdentity trusted;
+    /// Passed before every move; null where nobody stops waiting for the work (save_gate.h).
+    SaveGate* gate = nullptr;
 };
 
 /// What reading a save file found.
@@ -66,15 +76,14 @@ enum SaveReadResult {
     SAVE_REFUSED,
 };
 
-/// Writes `bytes` as the save in the folder, so that at every moment the folder holds a whole
-/// save at the save's name or, for an instant where the file system cannot swap two names, at
-/// the backup's. The bytes go to a temporary file the game creates itself, flushed; the previous
-/// save becomes the backup by a rename, if it is a good save (this run's own, or read and checked
-/// now). A previous save the check refuses is set aside, never made the backup; one that cannot
-/// be read is replaced and the older backup stays. False when the new save is not in place:
-/// then the save is as it was and `problem` says what failed. True otherwise, with `problem`
-/// saying what became of the previous save when it could not be kept as the backup (empty when
-/// all went well).
+/// Writes `bytes` as the save in the folder. What stands at the temporary name is looked at
+/// first (a whole save there is kept aside); the bytes go to a temporary file the game creates
+/// itself, flushed; the previous save becomes the backup by a rename if it is a good save (this
+/// run's own, or read and checked now). A previous save the check refuses is set aside as
+/// damaged, one that cannot be read is kept aside: neither becomes the backup. False when the new
+/// save is not at the save's name: `problem` says what failed and where the saves are. True
+/// otherwise, with `problem` saying what became of the previous save when it could not be kept
+/// as the backup (empty when all went well).
 bool writeSaveFile(SaveFolder& folder, const SaveBytes& bytes, const BlockTypes& blockTypes,
                    std::string& problem);
 
@@ -94,4 +103,8 @@ SaveReadResult readCheckedSave(const std::string& path, const BlockTypes& blockT
 /// before moving one number up (the oldest goes when all MAX_DAMAGED_KEPT are taken); no rename
 /// ever replaces a file. Returns true and sets `aside` to the new name, or returns false with
 /// `problem` saying why the save stays where it is.
-bool setAsideRefusedSave(const std::string& save, std::string& aside, std::string& problem);
+bool setAsideRefusedSave(const std::string& save, SaveGate* gate, std::string& aside,
+                         std::string& problem);
+
+/// True when `a` is a file modified later than `b`; an unknown file is never the later one.
+bool modifiedLater(const FileIdentity& a, const FileIdentity& b);

@@ -24,7 +24,8 @@ struct SaveLock {
 };
 
 /// Takes an exclusive lock on the lock file in `directory`, creating the file if need be,
-/// without waiting for another holder. On SAVE_LOCK_UNAVAILABLE, `problem` says why.
+/// without waiting for another holder. Anything but a regular file at the name (a link, a FIFO)
+/// is not used. On SAVE_LOCK_UNAVAILABLE, `problem` says why.
 SaveLockResult lockSaveFolder(const std::string& directory, SaveLock& lock, std::string& problem);
 
 /// Lets the lock go, if it is held.

@@ -15,9 +15,14 @@
  *   held-fsync:PATH   each fsync waits while the file PATH exists: a test holds a save in the
  *             middle of its writing and lets it go by removing the file, or never does: a disk
  *             that hangs
- * And one makes the disk err for a while:
+ * One makes the disk err for a while:
  *   eio-read:PATH     each read of a save file (a name beginning "TellurnSave") fails with EIO
  *             while the file PATH exists
+ * And one stops the process at a rename, as a crash or a power cut would:
+ *   crash-rename:N    the Nth rename (renameat2 counted with rename) ends the process with
+ *             status 75 before it is done
+ * TELLURN_FILE_SYSTEM=fat makes renames behave as on FAT, beside any fault: a rename with a flag
+ * (renameat2's swap or no-replace) fails with EINVAL; it still counts as a rename.
  * The variable is read at every call, and calls are counted only while it names them, so a
  * forked child can set it for itself. Unset, every call goes through. */
 #define _GNU_SOURCE
@@ -30,7 +35,14 @@
 #include <time.h>
 #include <unistd.h>
 
-enum { FAULT_LINK, FAULT_FSYNC, FAULT_RENAME, FAULT_WRITE, FAULT_THREAD_BITMAPS };
+enum {
+    FAULT_LINK,
+    FAULT_FSYNC,
+    FAULT_RENAME,
+    FAULT_WRITE,
+    FAULT_THREAD_BITMAPS,
+    FAULT_CRASH_RENAME
+};
 
 struct Fault {
     const char* call;
@@ -44,7 +56,11 @@ static struct Fault faults[] = {
     [FAULT_RENAME] = {"rename", EACCES, 0},
     [FAULT_WRITE] = {"write", ENOSPC, 0},
     [FAULT_THREAD_BITMAPS] = {"thread-bitmaps", ENOMEM, 0},
+    [FAULT_CRASH_RENAME] = {"crash-rename", 0, 0},
 };
+
+/* Status of a process that a crash-rename stopped. */
+enum { CRASH_STATUS = 75 };
 
 /* True, with errno set, when this call is one that TELLURN_FAULT makes fail. */
 static int failing(int which) {
@@ -110,8 +126,21 @@ int fsync(int file) {
     return ((int (*)(int))real("fsync"))(file);
 }
 
+/* True when this rename fails; one that crash-rename names ends the process first. */
+static int renameFails(void) {
+    if (failing(FAULT_CRASH_RENAME)) {
+        _exit(CRASH_STATUS);
+    }
+    return failing(FAULT_RENAME);
+}
+
+static int onFat(void) {
+    const char* system = getenv("TELLURN_FILE_SYSTEM");
+    return system != NULL && strcmp(system, "fat") == 0;
+}
+
 int rename(const char* from, const char* to) {
-    if (failing(FAULT_RENAME)) {
+    if (renameFails()) {
         return -1;
     }
     return ((int (*)(const char*, const char*))real("rename"))(from, to);
@@ -119,7 +148,11 @@ int rename(const char* from, const char* to) {
 
 int renameat2(int fromDirectory, const char* from, int toDirectory, const char* to,
               unsigned flags) {
-    if (failing(FAULT_RENAME)) {
+    if (renameFails()) {
+        return -1;
+    }
+    if (flags != 0 && onFat()) {
+        errno = EINVAL;
         return -1;
     }
     return ((int (*)(int, const char*, int, const char*, unsigned))real("renameat2"))(

@@ -1,9 +1,13 @@
 // Saves under injected disk faults (fault_injection.c, preloaded by ctest). After each save,
 // either the new save is in place with a whole backup beside it, or the save and the backup are
 // byte for byte what they were, and no temporary file is left. A previous save that is no good
-// backup (refused, or unreadable) is never made the backup.
+// backup (refused, or unreadable) is never made the backup, and one that may be good is kept.
+// A save stopped at any step of its renames, then a new run, loses no whole save, and the new
+// run's Load takes the newest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -69,7 +73,8 @@ TEST_F(SaveWorld, EverySaveUnderADiskFaultKeepsAWholeSaveAndBackup) {
         double impulseX;       // of the state saved
         bool saved;
         Backup backup;
-        const char* said; // the console's first line begins so
+        const char* said;          // the console's first line begins so
+        bool previousKept = false; // the previous save is kept aside as ".kept"
     } rows[] = {
         {"hard links refused", "link", previous, 0, true, BACKUP_IS_PREVIOUS, "Saved the world!"},
         {"disk full writing the new save", "write:1", previous, 0, false, BACKUP_AS_BEFORE,
@@ -81,10 +86,10 @@ TEST_F(SaveWorld, EverySaveUnderADiskFaultKeepsAWholeSaveAndBackup) {
         {"the new save cannot be renamed into place", "rename:1", previous, 0, false,
          BACKUP_AS_BEFORE, "Save failed: cannot put the new save in place"},
         {"the previous save cannot be renamed to the backup", "rename:2", previous, 0, true,
-         BACKUP_AS_BEFORE, "Saved, but cannot keep the previous save as"},
+         BACKUP_AS_BEFORE, "Saved, but cannot keep the previous save as", true},
         // "/" always exists: every read of a file fails, as on a disk that errs.
         {"the previous save cannot be read", "eio-read:/", previous, 0, true, BACKUP_AS_BEFORE,
-         "Saved, but cannot keep the previous save as the backup: cannot read"},
+         "Saved, but cannot keep the previous save as the backup: cannot read", true},
         {"a damaged save never becomes the backup", nullptr, damaged, 0, true, BACKUP_AS_BEFORE,
          "Saved, but the previous save was refused"},
         {"a state the check refuses is never written", nullptr, previous, 1, false,
@@ -103,5 +108,69 @@ TEST_F(SaveWorld, EverySaveUnderADiskFaultKeepsAWholeSaveAndBackup) {
         const SaveBytes& backup = row.backup == BACKUP_IS_PREVIOUS ? previous : older;
         EXPECT_TRUE(directory.read("TellurnSave.wld.bak") == backup);
         EXPECT_FALSE(std::filesystem::exists(directory.file("TellurnSave.wld.tmp")));
+        EXPECT_EQ(row.previousKept, directory.read("TellurnSave.wld.kept") == row.save);
+        std::filesystem::remove(directory.file("TellurnSave.wld.kept"));
+    }
+}
+
+TEST_F(SaveWorld, ASaveStoppedAtAnyRenameLosesNoWholeSaveAndLoadTakesTheNewest) {
+    ASSERT_NE(nullptr, std::getenv("LD_PRELOAD")) << "run through ctest, which preloads faults";
+    const SaveBytes older = encoded();
+    ASSERT_TRUE(mine(10, 121));
+    const SaveBytes previous = encoded();
+    ASSERT_TRUE(mine(11, 121));
+    const SaveBytes next = encoded(); // what each stopped save writes
+    const std::vector<const SaveBytes*> saves = {&older, &previous, &next};
+    // Whole saves anywhere in the folder, whatever their names.
+    const auto wholeSaves = [&] {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(directory.path)) {
+            const SaveBytes bytes = directory.read(entry.path().filename());
+            count += std::count_if(saves.begin(), saves.end(),
+                                   [&](const SaveBytes* save) { return *save == bytes; });
+        }
+        return count;
+    };
+    // A rename is a swap of the save and the temporary, then the previous save to the backup;
+    // on FAT, a failed swap, the previous save to the backup, then the new save into place.
+    const struct {
+        const char* name;
+        const char* fileSystem; // TELLURN_FILE_SYSTEM
+        const char* fault;
+    } rows[] = {
+        {"a crash before the swap", "", "crash-rename:1"},
+        {"a crash after the swap", "", "crash-rename:2"},
+        {"FAT: a crash before the previous save becomes the backup", "fat", "crash-rename:2"},
+        {"FAT: a crash before the new save takes its name", "fat", "crash-rename:3"},
+        {"FAT: the new save cannot take its name", "fat", "rename:3"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const auto& entry : std::filesystem::directory_iterator(directory.path)) {
+            std::filesystem::remove(entry.path());
+        }
+        directory.write(SAVE_FILE_NAME, previous);
+        directory.write("TellurnSave.wld.bak", older);
+        const auto now = std::filesystem::file_time_type::clock::now();
+        std::filesystem::last_write_time(directory.file(SAVE_FILE_NAME),
+                                         now - std::chrono::hours(1));
+        std::filesystem::last_write_time(directory.file("TellurnSave.wld.bak"),
+                                         now - std::chrono::hours(2));
+        setenv("TELLURN_FILE_SYSTEM", row.fileSystem, 1);
+        const ChildSave stopped = saveWithFault(*this, row.fault);
+        EXPECT_FALSE(stopped.saved) << stopped.said;
+        const int before = 2;
+        EXPECT_LE(before, wholeSaves());
+
+        // A new run: its Load takes the newest whole save, and its Save keeps every other.
+        player.impulseBase = cpv(0, 0);
+        const int stoppedWith = wholeSaves();
+        bool loaded = false;
+        const std::string said = loadOutput(loaded);
+        EXPECT_TRUE(loaded) << said;
+        EXPECT_TRUE(encoded() == next) << said;
+        EXPECT_TRUE(save());
+        EXPECT_LE(stoppedWith, wholeSaves());
+        unsetenv("TELLURN_FILE_SYSTEM");
     }
 }

@@ -46,7 +46,7 @@ void checkRecord(const uint8_t* entry, const BlockTypes& blockTypes) {
     const Block cell = decodeSavedRecord(record, blockTypes);
     fuzzCheckCell(cell, index / WORLD_ROWS, index % WORLD_ROWS, blockTypes);
     uint8_t again[SAVE_RECORD_SIZE];
-    encodeSaveRecord(cell, again);
+    encodeSaveRecord(cell, index, blockTypes, again);
     if (!validateSaveRecord(again, index, blockTypes, problem)) {
         fuzzFail("a saved record of a loaded cell is refused", problem);
     }

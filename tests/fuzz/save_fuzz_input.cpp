@@ -47,7 +47,7 @@ void makeBase(uint32_t seed, bool dug, const BlockTypes& blockTypes, SaveBytes& 
     if (dug) {
         digAndBuild(*test.world, test.blockTypes, test.player, test.space);
     }
-    encodeSave(*test.world, test.player, save);
+    encodeWorldSave(*test.world, test.player, test.blockTypes, save);
 }
 
 uint32_t offsetOf(const uint8_t* head) {

@@ -56,7 +56,7 @@ void checkLoaded(FuzzState& fuzz) {
     decodeSavedCells(fuzz.file, fuzz.bases.blockTypes, *fuzz.game.world);
     checkCells(*fuzz.game.world, fuzz.bases.blockTypes);
     checkSegments(*fuzz.game.world, fuzz.game.space);
-    encodeSave(*fuzz.game.world, player, fuzz.again);
+    encodeWorldSave(*fuzz.game.world, player, fuzz.bases.blockTypes, fuzz.again);
     std::string problem;
     if (!validateSave(fuzz.again, fuzz.bases.blockTypes, problem)) {
         fuzzFail("a save of a loaded world does not load", problem);

@@ -90,7 +90,7 @@ struct Soak {
 
     Soak() {
         test.generate(1208);
-        test.game.saver.folder.directory = directory.path;
+        test.game.saver.own.folder.directory = directory.path;
         spawnEnemiesHere(test.game, nullptr);
         pressKey(player, walkKey);
     }

@@ -28,7 +28,7 @@ struct SaveWorld : PlayerInWorld {
 
     SaveWorld() : PlayerInWorld(2026) {
         bindStandInImages(test.game);
-        test.game.saver.folder.directory = directory.path;
+        test.game.saver.own.folder.directory = directory.path;
     }
 
     bool save() { return saveWorld(test.game); }
@@ -45,7 +45,7 @@ struct SaveWorld : PlayerInWorld {
 
     SaveBytes encoded() {
         SaveBytes bytes;
-        encodeSave(*test.world, player, bytes);
+        encodeWorldSave(*test.world, player, test.blockTypes, bytes);
         return bytes;
     }
 

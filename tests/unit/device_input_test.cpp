@@ -32,7 +32,7 @@ struct DeviceInput : PlayerInWorld {
 
     DeviceInput() : PlayerInWorld(777) {
         player.dirtCount = player.grassCount = player.stoneCount = player.goldCount = 100000;
-        test.game.saver.folder.directory = saveDirectory;
+        test.game.saver.own.folder.directory = saveDirectory;
     }
 
     long presses = 0;

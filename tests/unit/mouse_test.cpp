@@ -21,7 +21,7 @@ constexpr unsigned RIGHT_BUTTON = 2;
 struct MouseWorld : PlayerInWorld {
     TempDirectory directory;
 
-    MouseWorld() : PlayerInWorld(31337) { test.game.saver.folder.directory = directory.path; }
+    MouseWorld() : PlayerInWorld(31337) { test.game.saver.own.folder.directory = directory.path; }
 
     // Presses a button at a display pixel and returns what the press printed.
     std::string press(int mx, int my, unsigned button = MINING_BUTTON) {

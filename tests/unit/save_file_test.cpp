@@ -169,7 +169,8 @@ TEST_F(SaveWorld, ACheckerboardLoadedInPlayEndsWithOneSegmentPerOpenFace) {
     ASSERT_TRUE(save());
     test.fillCells(0, WORLD_COLUMNS - 1, 122, WORLD_ROWS - 2, BLOCK_DIRT); // its segments go
     ReadSave read;
-    ASSERT_TRUE(readUsableSave(test.game.saver.folder, test.blockTypes, read));
+    std::string found; // nothing to say of a save read whole
+    ASSERT_TRUE(readUsableSave(test.game.saver.own.folder, test.blockTypes, read, found));
     const cpVect standing = cpBodyGetPosition(player.body);
     int ticks = 0;
     const std::string said = printedBy([&] {
@@ -332,7 +333,8 @@ TEST_F(SaveWorld, NothingAtTheTemporaryNameIsWrittenThrough) {
     EXPECT_TRUE(directory.read(SAVE_FILE_NAME) == now);
     EXPECT_TRUE(directory.read("TellurnSave.wld.bak") == old);
 
-    // A directory at the backup's name takes no backup, and the save goes in all the same.
+    // A directory at the backup's name takes no backup, and the save goes in all the same; the
+    // previous save is kept aside.
     std::filesystem::remove_all(temporary);
     const std::string backup = directory.file("TellurnSave.wld.bak");
     std::filesystem::remove(backup);
@@ -340,16 +342,18 @@ TEST_F(SaveWorld, NothingAtTheTemporaryNameIsWrittenThrough) {
     said = savedOutput(saved);
     EXPECT_TRUE(saved);
     EXPECT_EQ("Saved, but cannot keep the previous save as " + backup +
-                  " (Is a directory); there is no backup\nSaved the world!\n",
+                  " (Is a directory); kept it as " + directory.file("TellurnSave.wld.kept") +
+                  " and there is no backup\nSaved the world!\n",
               said);
     EXPECT_TRUE(directory.read(SAVE_FILE_NAME) == encoded());
+    EXPECT_TRUE(directory.read("TellurnSave.wld.kept") == now);
 }
 
 TEST_F(SaveWorld, ASaveIntoNoDirectoryFails) {
     directory.write("plain", {1, 2, 3});
     for (const std::string& place : {directory.file("plain"), directory.file("missing")}) {
         bool saved = true;
-        test.game.saver.folder.directory = place;
+        test.game.saver.own.folder.directory = place;
         const std::string said = printedBy([&] { saved = saveWorld(test.game); });
         EXPECT_FALSE(saved);
         EXPECT_EQ(0u, said.find("Save failed: cannot create " + place)) << said;
