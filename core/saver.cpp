@@ -355,6 +355,7 @@ bool finishSaver(Game& game, double seconds) {
 }
 
 void destroySaver(Saver& saver) {
+    saver.own.folder.gate = nullptr; // its mutex goes
     if (saver.thread != nullptr) {
         al_destroy_thread(saver.thread); // never started: it ends without running
         saver.thread = nullptr;

@@ -16,7 +16,8 @@ constexpr int WORLD_HEIGHT = WORLD_ROWS * BLOCK_SIZE;
 /// Lowest row that counts as sky: a mined block there becomes Air, below it Underground.
 constexpr int LAST_SKY_ROW = 120;
 
-/// Side of a chunk in cells: the renderer caches the picture of the grid chunk by chunk.
+/// Side of a chunk in cells: the renderer caches the picture of the grid, and a Save copies the
+/// changed cells, chunk by chunk.
 constexpr int CHUNK_CELLS = 32;
 /// Chunks across the grid.
 constexpr int CHUNK_COLUMNS = (WORLD_COLUMNS + CHUNK_CELLS - 1) / CHUNK_CELLS;
@@ -29,7 +30,8 @@ constexpr int CHUNK_COUNT = CHUNK_COLUMNS * CHUNK_ROWS;
 /// once in static storage or on the heap and pass it by reference.
 struct World {
     Block cells[WORLD_CELLS];
-    /// Raised whenever a cell of the chunk changes, so the renderer knows what to redraw.
+    /// Raised whenever a cell of the chunk changes its type (its picture), so the renderer knows
+    /// what to redraw.
     uint32_t chunkVersions[CHUNK_COUNT];
     /// Raised whenever what the save file holds of a cell of the chunk changes (its type, its
     /// place, which of its edges hold segments), so that a Save copies only those chunks.

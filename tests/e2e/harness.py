@@ -694,16 +694,22 @@ class GameTestCase(unittest.TestCase):
         if shot is not None:
             shot.save_png(target / "last-shot.png")
 
+    def new_workdir(self, with_data=True):
+        """A new working directory for a game, removed after the test, with a copy of data/
+        unless told otherwise."""
+        workdir = tempfile.mkdtemp(prefix="tellurn-e2e-")
+        self.workdirs.append(workdir)
+        if with_data:
+            shutil.copytree(TOOLS.data, Path(workdir) / "data")
+        return workdir
+
     def start_game(self, with_data=True, fake_start=None, workdir=None, fault=None):
         """Starts the game in a new working directory (with a copy of data/ unless told
         otherwise), or in the working directory of an earlier game (to find its save file).
         fake_start pins the clock the game starts with (seconds since 1970); fault makes a
         system call fail, as TELLURN_FAULT of tests/faults/fault_injection.c says."""
         if workdir is None:
-            workdir = tempfile.mkdtemp(prefix="tellurn-e2e-")
-            self.workdirs.append(workdir)
-            if with_data:
-                shutil.copytree(TOOLS.data, Path(workdir) / "data")
+            workdir = self.new_workdir(with_data)
         env = None
         if fault is not None:
             if TOOLS.fault_library is None or not Path(TOOLS.fault_library).is_file():

@@ -5,12 +5,14 @@ those edits and the counts, and the backup the world before them. A second run l
 the picture shows the edits and the player stands on the loaded ground. Then the save is damaged:
 a third run's Load says so, loads the backup and shows the world as it was before the edits. A
 fourth run finds the damaged save with no backup: it is kept aside, never saved over. A fifth run
-cannot read the save (the disk errs): it stays where it is and loads once the disk reads again.
+cannot read the save (the disk errs): it stays where it is, a Save meanwhile keeps it aside, and
+the save loads once the disk reads again.
 On a disk whose every flush takes 300 ms, five Save clicks and a Load click in a row all complete
 with their lines, the Load after the saves; Saves clicked just before the window is closed, one
 behind a Load, are written before the farewell, with the edit made just before them. On a disk
 that hangs, the window goes at once when it is closed, and the game ends within its deadline,
-saying that the save did not finish."""
+saying that the save did not finish and that the Load after it is not done, and nothing after
+its farewell."""
 
 import shutil
 import struct
@@ -42,6 +44,7 @@ FAREWELL = "Quitting, Thanks for playing!"
 FALLBACK = "Error Loading, making a new world instead."
 NOT_FINISHED = ("Save not finished: the disk did not answer within 10 seconds; the previous save"
                 " is kept")
+LOAD_NOT_DONE = "Load not done: the window was closed before it was in place"
 HEADER = struct.Struct("<ff4i")  # x, y, dirt, grass, stone and gold counts
 RECORD = struct.Struct("<8siIB3xffIIII")  # name, id, bitmap, passable, x, y, four segments
 
@@ -148,7 +151,8 @@ class PlayedSession(harness.GameTestCase):
         self.assertEqual(0, game.wait_exit())
 
     def unreadable_save(self, workdir):
-        """A save the disk cannot read for a while stays where it is and loads afterwards."""
+        """A save the disk cannot read for a while stays where it is, a Save over it keeps it
+        aside, and the new save loads afterwards."""
         save = Path(workdir) / SAVE_NAME
         kept = save.read_bytes()
         disk_errs = Path(workdir) / "disk-errs"
@@ -161,6 +165,11 @@ class PlayedSession(harness.GameTestCase):
         self.assertEqual(kept, save.read_bytes())
         display = game.wait_for_game_display((WIDTH, HEIGHT))
         game.wait_for_first_frame(display)
+        self.save(game, display, 1)
+        self.assertIn("Saved, but cannot keep the previous save as the backup: cannot read"
+                      " ./TellurnSave.wld (Input/output error); kept it as ./TellurnSave.wld.kept",
+                      "\n".join(game.lines()))
+        self.assertEqual(kept, save.with_name(SAVE_NAME + ".kept").read_bytes())
         disk_errs.unlink()
         game.click(display, WIDTH - 20, 10)
         game.wait_for_line("Loaded the world!")
@@ -212,6 +221,7 @@ class PlayedSession(harness.GameTestCase):
         display = game.wait_for_game_display((WIDTH, HEIGHT))
         game.wait_for_first_frame(display)
         game.click(display, WIDTH - 80, 10)
+        game.click(display, WIDTH - 20, 10)
         game.close(display)
         harness.wait_until("the window to go", lambda: not game.windows(), 5)
         self.assertEqual(0, game.wait_exit(20))
@@ -219,6 +229,8 @@ class PlayedSession(harness.GameTestCase):
         self.assertEqual([], said(lines), "no save said it was done")
         self.assertEqual(1, lines.count(NOT_FINISHED), "the one Save click is answered")
         self.assertLess(lines.index(NOT_FINISHED), lines.index(FAREWELL))
+        self.assertIn(LOAD_NOT_DONE, lines, "the Load clicked after the Save is not done")
+        self.assertEqual(FAREWELL, lines[-1], "nothing is said after the farewell")
         self.assertLess(game.exited_at - game.closed_at, 15 * harness.TOOLS.time_scale,
                         "ended within the deadline")
         self.assertFalse((Path(game.workdir) / SAVE_NAME).exists())

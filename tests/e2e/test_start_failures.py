@@ -1,7 +1,9 @@
 """Ways the game ends when it cannot run: the start menu's window closed, no font to draw with,
 a render thread that can make no bitmap, and another copy of the game already playing in the
-folder, which saves on. Each ends with status 1 and says why on the console."""
+folder, which saves on. Each ends with status 1 and says why on the console. A lock file that is
+not a file (a FIFO, a link) is not used: the game says so and plays on."""
 
+import os
 import sys
 from pathlib import Path
 
@@ -13,6 +15,8 @@ BANNER = "Starting Tellurn 0.69! Please note that this is mainly a debug window.
 NO_FONT = "Unable to find font, you cocked something up... Quitting"
 NO_CHUNKS = "Failed to create the renderer's chunk bitmaps!"
 SECOND_COPY = "Another copy of the game is using the save in this folder; close it first"
+NOT_LOCKED = ("Cannot lock the save folder: ./TellurnSave.lock %s; a second copy of the game would"
+              " not be stopped")
 
 
 class StartFailures(harness.GameTestCase):
@@ -69,6 +73,20 @@ class StartFailures(harness.GameTestCase):
         first.wait_for_line("Saved the world!")
         first.close(display)
         self.assertEqual(0, first.wait_exit())
+
+    def test_no_lock_but_a_file_play_goes_on_at_once(self):
+        for kind, plant, reason in (
+                ("a FIFO, which must not block", os.mkfifo, "is not a regular file"),
+                ("a link", lambda path: os.symlink("elsewhere", path),
+                 "is a symbolic link, not a lock file")):
+            with self.subTest(kind):
+                workdir = self.new_workdir()
+                plant(os.path.join(workdir, "TellurnSave.lock"))
+                game = self.start_game(workdir=workdir)
+                game.close(game.wait_for_menu())
+                self.assertEqual(1, game.wait_exit())
+                self.assertIn(NOT_LOCKED % reason, game.lines())
+                self.assertFalse(os.path.exists(os.path.join(workdir, "elsewhere")))
 
 
 if __name__ == "__main__":

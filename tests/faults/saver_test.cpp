@@ -55,3 +55,39 @@ TEST_F(SaveWorld, SaveClicksDuringAWriteAreAnsweredByOneWriteOfTheNewestState) {
     const SaveBytes backup = directory.read("TellurnSave.wld.bak");
     EXPECT_TRUE(backup == clicked[2]) << "the save after the Load kept the loaded one as backup";
 }
+
+// A close whose deadline passes while the disk hangs: every click gets its one line, and once
+// the flush is let go, the saver says nothing more and moves nothing, though the save it was
+// writing would have set a refused save aside and a Load after it would have been read.
+TEST_F(SaveWorld, AfterTheCloseDeadlineTheSaverSaysAndMovesNothing) {
+    ASSERT_NE(nullptr, std::getenv("LD_PRELOAD")) << "run through ctest, which preloads faults";
+    ASSERT_TRUE(al_init());
+    SaveBytes refused = encoded();
+    refused[cellAtOffset(4, 4) + 8] = 9; // an id the check refuses
+    directory.write(SAVE_FILE_NAME, refused);
+    const std::string gate = directory.file("flushes-held");
+    directory.write("flushes-held", {});
+    Saver& saver = test.game.saver;
+    ASSERT_TRUE(createSaver(saver));
+    setenv("TELLURN_FAULT", ("held-fsync:" + gate).c_str(), 1);
+    startSaver(test.game);
+
+    testing::internal::CaptureStdout();
+    requestSaveAction(test.game, SAVE_ACTION);
+    requestSaveAction(test.game, LOAD_ACTION);
+    requestSaveAction(test.game, SAVE_ACTION); // a Save behind the Load keeps it wanted
+    EXPECT_FALSE(finishSaver(test.game, 0.25));
+    std::filesystem::remove(gate);
+    destroySaver(saver); // joins the saver, which ends once its write has come back
+    const std::string said = testing::internal::GetCapturedStdout();
+    unsetenv("TELLURN_FAULT");
+
+    EXPECT_EQ("Save not finished: the disk did not answer within 0.25 seconds; the previous save "
+              "is kept\n"
+              "Load not finished: the disk did not answer within 0.25 seconds\n"
+              "Save not finished: the disk did not answer within 0.25 seconds; the previous save "
+              "is kept\n",
+              said);
+    EXPECT_TRUE(directory.read(SAVE_FILE_NAME) == refused);
+    EXPECT_FALSE(std::filesystem::exists(directory.file("TellurnSave.wld.damaged")));
+}
