@@ -5,6 +5,8 @@
 #   scripts/install-deps.sh demo      watch its demo under a virtual X server, where there is no
 #                                     display (scripts/play.sh adds it there);
 #   scripts/install-deps.sh package   build the game's Debian packages (scripts/package.sh);
+#   scripts/install-deps.sh arm64     build the game's arm64 packages and run its tests under
+#                                     the emulator (scripts/package.sh --arch arm64);
 #   scripts/install-deps.sh test      all of these, and run every check (scripts/test.sh).
 set -euo pipefail
 
@@ -28,15 +30,25 @@ test_packages=(
   lintian appstream desktop-file-utils devscripts fonts-liberation allegro5-doc
 )
 
+# Debian's cross compiler, the emulator that runs arm64 programs here, and the arm64 forms of
+# the libraries the game, its tests and Mesa's software renderer need; arm64 is added to dpkg's
+# architectures first.
+arm64_packages=(
+  g++-aarch64-linux-gnu qemu-user-static
+  liballegro5-dev:arm64 liballegro-ttf5-dev:arm64 libchipmunk-dev:arm64 libgtest-dev:arm64
+  libx11-dev:arm64 libgl1-mesa-dri:arm64
+)
+
 packages=()
 for group in "$@"; do
   case "$group" in
     play) packages+=("${play_packages[@]}") ;;
     demo) packages+=("${demo_packages[@]}") ;;
     package) packages+=("${play_packages[@]}" "${package_packages[@]}") ;;
+    arm64) packages+=("${play_packages[@]}" "${package_packages[@]}" "${arm64_packages[@]}") ;;
     test)
       packages+=("${play_packages[@]}" "${demo_packages[@]}" "${package_packages[@]}"
-        "${test_packages[@]}")
+        "${test_packages[@]}" "${arm64_packages[@]}")
       ;;
     *)
       echo "install-deps: unknown group '$group'" >&2
@@ -46,7 +58,7 @@ for group in "$@"; do
   esac
 done
 if [ ${#packages[@]} -eq 0 ]; then
-  echo "usage: scripts/install-deps.sh play|demo|package|test..." >&2
+  echo "usage: scripts/install-deps.sh play|demo|package|arm64|test..." >&2
   exit 2
 fi
 
@@ -63,5 +75,11 @@ fi
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
+# An :arm64 package is known to apt only once dpkg takes the architecture (on an arm64 machine
+# it is the native one).
+if [[ " ${missing[*]}" == *:arm64* ]] && [ "$(dpkg --print-architecture)" != arm64 ] &&
+  ! dpkg --print-foreign-architectures | grep -qx arm64; then
+  "${sudo_cmd[@]}" dpkg --add-architecture arm64
+fi
 "${sudo_cmd[@]}" apt-get update -q
 "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -3,22 +3,47 @@
 # and tellurn-dbgsym with the debug symbols stripped from it. The same source gives the same
 # bytes in any folder: the packaged files take the time of the last commit (SOURCE_DATE_EPOCH,
 # unless it is set already). Prints the packages' paths.
-#   scripts/package.sh             build the packages
-#   scripts/package.sh --install   and install the game's package with apt-get (as root, or
-#                                  through sudo)
+#   scripts/package.sh                build the packages for this machine
+#   scripts/package.sh --arch arm64   build them for arm64 (a Raspberry Pi) with Debian's cross
+#                                     compiler, into build-package-arm64/ (or $BUILD_DIR)
+#   scripts/package.sh --install      and install the game's package with apt-get (as root, or
+#                                     through sudo)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${BUILD_DIR:-$root/build-package}
-case "${1:-}" in
-  "") install=no ;;
-  --install) install=yes ;;
-  *)
-    echo "usage: scripts/package.sh [--install]" >&2
-    exit 2
-    ;;
-esac
+usage() {
+  echo "usage: scripts/package.sh [--arch arm64] [--install]" >&2
+  exit 2
+}
+arch=""
+install=no
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --install) install=yes ;;
+    --arch)
+      [ "${2:-}" = arm64 ] || usage
+      arch=arm64
+      shift
+      ;;
+    *) usage ;;
+  esac
+  shift
+done
 
-"$root/scripts/install-deps.sh" package
+if [ "$arch" = arm64 ] && [ "$install" = yes ]; then
+  echo "package: install the arm64 package on the arm64 machine: copy it there" >&2
+  exit 2
+fi
+cross=()
+if [ "$arch" = arm64 ]; then
+  build_dir=${BUILD_DIR:-$root/build-package-arm64}
+  "$root/scripts/install-deps.sh" arm64
+  cross=(-DCMAKE_TOOLCHAIN_FILE="$root/scripts/aarch64-linux-gnu.cmake")
+  # dpkg-shlibdeps looks for the game's libraries among arm64's.
+  export DEB_HOST_ARCH=arm64
+else
+  build_dir=${BUILD_DIR:-$root/build-package}
+  "$root/scripts/install-deps.sh" package
+fi
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   if ! SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null); then
     echo "package: not a git clone: set SOURCE_DATE_EPOCH to the source's time" >&2
@@ -28,7 +53,7 @@ fi
 export SOURCE_DATE_EPOCH
 
 cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTELLURN_TESTS=OFF \
-  -DTELLURN_BENCH=OFF >/dev/null
+  -DTELLURN_BENCH=OFF "${cross[@]}" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)" >/dev/null
 rm -f "$build_dir"/tellurn_*.deb "$build_dir"/tellurn-dbgsym_*.ddeb
 (cd "$build_dir" && cpack -G DEB >/dev/null)

@@ -15,7 +15,8 @@ Standard library only. A test module builds on it like this:
         harness.main()
 
 and is run as `python3 test_x.py --tellurn PATH --close-window PATH --world-dump PATH`
-(`--fault-library PATH` names the tests' LD_PRELOAD library that injects disk faults).
+(`--fault-library PATH` names the tests' LD_PRELOAD library that injects disk faults;
+`--emulator PROGRAM` runs the game and its tools under an emulator, as a cross build's are).
 """
 
 import argparse
@@ -92,7 +93,13 @@ EXIT_TIMEOUT = 20.0
 
 # Where the test programs are; filled by main() from the command line.
 TOOLS = argparse.Namespace(tellurn=None, close_window=None, world_dump=None, data=None,
-                           artifacts=None, time_scale=1.0, fault_library=None)
+                           artifacts=None, time_scale=1.0, fault_library=None, emulator=None)
+
+
+def built_program(path):
+    """The command that runs a program of the build: under the emulator, if it needs one. A
+    static emulator passes the environment, LD_PRELOAD too, to the program it runs."""
+    return ([TOOLS.emulator] if TOOLS.emulator else []) + [str(path)]
 
 
 class HarnessError(AssertionError):
@@ -331,8 +338,11 @@ class Game:
 
     def start(self):
         env = dict(self.env, **self.game_env)
-        command = [str(TOOLS.tellurn)]
+        command = built_program(TOOLS.tellurn)
         if self.fake_start is not None:
+            if TOOLS.emulator:
+                raise HarnessError("faketime cannot pin the clock of a game run under %s"
+                                   % TOOLS.emulator)
             # The clock starts at fake_start and runs on, so the world's seed is known to a
             # second or two; Allegro's timers keep the real monotonic clock.
             env.update(TZ="UTC", FAKETIME_DONT_FAKE_MONOTONIC="1")
@@ -530,7 +540,7 @@ class Game:
 
     def close(self, window):
         """Closes a window as its close button does."""
-        run_tool([str(TOOLS.close_window), window.id], self.env)
+        run_tool(built_program(TOOLS.close_window) + [window.id], self.env)
         self.closed_at = time.monotonic()
 
     # --- pictures ------------------------------------------------------------------------
@@ -563,7 +573,7 @@ class Game:
 
 def world_for_seed(seed):
     """The block ids of the world a seed generates, column by column."""
-    data = run_tool([str(TOOLS.world_dump), str(seed)], dict(os.environ), binary=True)
+    data = run_tool(built_program(TOOLS.world_dump) + [str(seed)], dict(os.environ), binary=True)
     if len(data) != WORLD_COLUMNS * WORLD_ROWS:
         raise HarnessError("world dump has %d bytes" % len(data))
     return data
@@ -741,6 +751,8 @@ def main():
     parser.add_argument("--close-window", required=True, type=Path)
     parser.add_argument("--world-dump", required=True, type=Path)
     parser.add_argument("--fault-library", type=Path, default=None)
+    parser.add_argument("--emulator", default=None,
+                        help="run the game and its tools under this program (a cross build's)")
     parser.add_argument("--data", type=Path, default=here.parent.parent / "data")
     parser.add_argument("--artifacts", type=Path, default=None)
     parser.add_argument("--time-scale", type=float, default=1.0,
