@@ -44,8 +44,13 @@ bool writeCheckerboardSave(const std::string& directory, int lastRow, std::strin
     player.y = static_cast<float>(CHECKERBOARD_FLOOR_ROW * BLOCK_SIZE - ACTOR_HEIGHT);
     player.canJump = 1;
     player.selectedBlock = 1;
+    return writeWorldSave(directory, *world, player, blockTypes, problem);
+}
+
+bool writeWorldSave(const std::string& directory, const World& world, const Player& player,
+                    const BlockTypes& blockTypes, std::string& problem) {
     SaveBytes bytes;
-    encodeSave(*world, player, bytes);
+    encodeSave(world, player, bytes);
     if (!validateSave(bytes, blockTypes, problem)) {
         return false;
     }

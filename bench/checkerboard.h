@@ -5,6 +5,10 @@
 
 #include <string>
 
+#include "world/block_types.h"
+#include "world/player_record.h"
+#include "world/world_grid.h"
+
 /// Row of the stone floor the player stands on; the rows above it are sky.
 constexpr int CHECKERBOARD_FLOOR_ROW = 50;
 /// The deepest row the checkerboard can reach: the bottom row below it is NULL, as in every
@@ -17,3 +21,9 @@ constexpr int CHECKERBOARD_LAST_ROW = 478;
 /// wall. The bytes pass the game's own check first. Returns false, with `problem` saying why,
 /// when they do not or the file cannot be written.
 bool writeCheckerboardSave(const std::string& directory, int lastRow, std::string& problem);
+
+/// Writes the save of `world` and `player` into `directory` (the game's file name there), after
+/// the game's own check of its bytes. Returns false, with `problem` saying why, when they do not
+/// pass it or the file cannot be written.
+bool writeWorldSave(const std::string& directory, const World& world, const Player& player,
+                    const BlockTypes& blockTypes, std::string& problem);
