@@ -71,7 +71,7 @@ void drawFrameOverlay(const FrameSnapshot& snapshot, const BlockTypes& blockType
 void drawFrame(const FrameSnapshot& snapshot, ChunkCache& cache, const BlockTypes& blockTypes,
                ALLEGRO_FONT* font, ALLEGRO_BITMAP* buttonBitmap) {
     redrawChunks(cache);
-    al_clear_to_color(al_map_rgb(0, 0, 0));
+    clearOutsideChunks(cache, snapshot.view);
     al_hold_bitmap_drawing(true);
     drawChunks(cache, snapshot.view);
     drawFrameOverlay(snapshot, blockTypes, font, buttonBitmap);

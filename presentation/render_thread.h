@@ -79,8 +79,9 @@ bool takeFrameSnapshot(const World& world, const Player& player, Enemy* const* e
 void drawFrameOverlay(const FrameSnapshot& snapshot, const BlockTypes& blockTypes,
                       ALLEGRO_FONT* font, ALLEGRO_BITMAP* buttonBitmap);
 
-/// Draws a whole frame of a snapshot (black, the grid from its chunks, HUD, enemies, player)
-/// onto the current target, first drawing again the chunks that changed.
+/// Draws a whole frame of a snapshot (the grid from its chunks, black where there is none, HUD,
+/// enemies, player) inside the current target's clipping rectangle, first painting again the
+/// chunks that changed.
 void drawFrame(const FrameSnapshot& snapshot, ChunkCache& cache, const BlockTypes& blockTypes,
                ALLEGRO_FONT* font, ALLEGRO_BITMAP* buttonBitmap);
 
