@@ -1,5 +1,7 @@
 #include "presentation/frame_picture.h"
 
+#include <allegro5/allegro.h>
+
 #include "presentation/render_thread.h"
 
 namespace {
@@ -14,6 +16,14 @@ bool chunkInView(const ChunkCache& cache, int chunk) {
     const CellRange& seen = cache.visible;
     return column >= seen.firstColumn && column <= seen.lastColumn && row >= seen.firstRow &&
            row <= seen.lastRow;
+}
+
+// Whether any pixel of a drawn enemy falls on a width x height screen: one wholly off it (on
+// its way from far away, mostly) changes nothing on screen when it moves.
+bool onScreen(const EnemySprite& enemy, int width, int height) {
+    return enemy.bitmap != nullptr && enemy.screenX < width &&
+           enemy.screenX + al_get_bitmap_width(enemy.bitmap) > 0 && enemy.screenY < height &&
+           enemy.screenY + al_get_bitmap_height(enemy.bitmap) > 0;
 }
 
 } // namespace
@@ -33,8 +43,9 @@ FramePicture framePicture(const FrameSnapshot& snapshot) {
                       viewScreenY(snapshot.view, player.y)};
     for (int i = 0; i < ENEMY_COUNT; ++i) {
         const EnemySprite& enemy = snapshot.enemies[i];
-        picture.enemies[i] = {enemy.bitmap, enemy.bitmap != nullptr ? enemy.screenX : 0,
-                              enemy.bitmap != nullptr ? enemy.screenY : 0};
+        if (onScreen(enemy, picture.width, picture.height)) {
+            picture.enemies[i] = {enemy.bitmap, enemy.screenX, enemy.screenY};
+        }
     }
     return picture;
 }

@@ -13,7 +13,7 @@ struct FrameSnapshot;
 
 /// An actor's image where the frame draws it.
 struct SpritePlace {
-    /// The image; null for an actor that is not drawn.
+    /// The image; null for an actor that is not drawn or lies wholly off the screen.
     ALLEGRO_BITMAP* bitmap;
     /// Screen pixel of its top-left corner.
     int x, y;
