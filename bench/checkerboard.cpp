@@ -45,6 +45,11 @@ bool writeCheckerboardSave(const std::string& directory, int lastRow, std::strin
     player.y = static_cast<float>(CHECKERBOARD_FLOOR_ROW * BLOCK_SIZE - ACTOR_HEIGHT);
     player.canJump = 1;
     player.selectedBlock = 1;
+    return writeWorldSave(directory, *world, player, blockTypes, problem);
+}
+
+bool writeWorldSave(const std::string& directory, const World& world, const Player& player,
+                    const BlockTypes& blockTypes, std::string& problem) {
     // Written as the game writes its saves, flushed and renamed into place; never over a save
     // that is there already, which may be a player's.
     SaveFolder folder;
@@ -56,7 +61,7 @@ bool writeCheckerboardSave(const std::string& directory, int lastRow, std::strin
         return false;
     }
     SaveBytes bytes;
-    encodeWorldSave(*world, player, blockTypes, bytes);
+    encodeWorldSave(world, player, blockTypes, bytes);
     return validateSave(bytes, blockTypes, problem) &&
            writeSaveFile(folder, bytes, blockTypes, problem);
 }

@@ -9,9 +9,9 @@ namespace {
 
 // The thread's own: `flips` is read only after it has been joined.
 void watchFlips(const RenderThreadData* render, FlipWatch* watch) {
-    uint64_t seen = render->framesDrawn.load();
+    uint64_t seen = render->framesShown.load();
     while (!watch->stopping.load()) {
-        const uint64_t frames = render->framesDrawn.load();
+        const uint64_t frames = render->framesShown.load();
         if (frames != seen) {
             seen = frames;
             watch->flips.push_back(benchSeconds());

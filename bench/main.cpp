@@ -3,13 +3,15 @@
 //
 //   tellurn-bench [--run-seconds S] [--quick] [--scale-only]
 //   tellurn-bench --write-checkerboard DIRECTORY [LAST_ROW]
+//   tellurn-bench --write-walk-save DIRECTORY
 //
 // --run-seconds sets the length of the real render-thread run (30 by default); --quick takes
 // fewer repetitions everywhere, for trying changes out; --scale-only runs only the worlds of
 // growing size (bench/scale_run.h). The benchmark runs itself again in child processes: to save
 // and load in play, on this disk and on a slow one (--saving-run-child), and to start and load
 // each world of the scale section (--scale-child). --write-checkerboard only writes the
-// checkerboard save (bench/checkerboard.h) into DIRECTORY, to play it or look at it.
+// checkerboard save (bench/checkerboard.h) into DIRECTORY, to play it or look at it;
+// --write-walk-save writes the save that bench/screen_cost.sh walks in (bench/walk_save.h).
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_font.h>
 #include <allegro5/allegro_ttf.h>
@@ -27,6 +29,7 @@
 #include "bench/saving_run.h"
 #include "bench/scale_run.h"
 #include "bench/tick_bench.h"
+#include "bench/walk_save.h"
 
 namespace {
 
@@ -98,6 +101,17 @@ int writeCheckerboard(int argc, char** argv) {
     return 0;
 }
 
+// The benchmark as a tool: the walking save alone.
+int writeWalk(int argc, char** argv) {
+    std::string problem;
+    if (argc != 3 || !writeWalkSave(argv[2], problem)) {
+        std::fprintf(stderr, "usage: %s --write-walk-save DIRECTORY %s\n", argv[0],
+                     problem.c_str());
+        return 2;
+    }
+    return 0;
+}
+
 bool startAllegro() {
     return al_init() && al_init_font_addon() && al_init_ttf_addon();
 }
@@ -108,6 +122,9 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (argc >= 3 && std::strcmp(argv[1], "--write-checkerboard") == 0) {
         return writeCheckerboard(argc, argv);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--write-walk-save") == 0) {
+        return writeWalk(argc, argv);
     }
     BenchOptions options;
     const bool scaleChild = argc == 6 && std::strcmp(argv[1], SCALE_CHILD_OPTION) == 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -32,6 +33,9 @@ constexpr double LONGEST_RUN_SECONDS = 30.0;
 constexpr const char* SLOW_FLUSH_FAULT = "slow-fsync:300";
 constexpr const char* SLOW_DISK = "flush +300 ms";
 constexpr const char* THIS_DISK = "this disk";
+// The slow disk's worst frame wait varies from run to run: it is taken over this many.
+constexpr int SLOW_DISK_RUNS = 3;
+constexpr const char* CLICKS_WAIT = "longest frame wait, 5 saves + a load";
 
 // When things happened, and what the main thread spent on the clicks (seconds).
 struct ClickTimes {
@@ -86,8 +90,8 @@ void addSavingRows(BenchTable& table, const std::string& what, const FlipWatch& 
     const double ms = 1000.0;
     addRow(table, what + "longest frame wait, walking, no click",
            longestFrameWait(watch.flips, times.quietStart, times.firstClick), "ms", 0);
-    addRow(table, what + "longest frame wait, 5 saves + a load",
-           longestFrameWait(watch.flips, times.firstClick, times.end), "ms", 0);
+    addRow(table, what + CLICKS_WAIT, longestFrameWait(watch.flips, times.firstClick, times.end),
+           "ms", 0);
     addRow(table, what + "Save click, main thread, median", median(times.saveClicks) * ms, "ms",
            SAVE_CLICKS);
     addRow(table, what + "Save click, main thread, longest",
@@ -139,9 +143,28 @@ bool savingRun(BenchTable& table, int width, int height, const char* fontPath, c
 bool benchSavingInPlay(BenchTable& table) {
     const bool plain = runBenchChild(table, {SAVING_CHILD_OPTION, THIS_DISK});
 #ifdef TELLURN_FAULT_LIBRARY
-    return runBenchChild(table, {SAVING_CHILD_OPTION, SLOW_DISK}, TELLURN_FAULT_LIBRARY,
-                         SLOW_FLUSH_FAULT) &&
-           plain;
+    bool slow = true;
+    double worst = 0.0;
+    for (int run = 1; run <= SLOW_DISK_RUNS; ++run) {
+        const size_t before = table.rows.size();
+        const std::string disk = std::string(SLOW_DISK) + ", run " + std::to_string(run);
+        slow = runBenchChild(table, {SAVING_CHILD_OPTION, disk}, TELLURN_FAULT_LIBRARY,
+                             SLOW_FLUSH_FAULT) &&
+               slow;
+        for (size_t row = before; row < table.rows.size(); ++row) {
+            const std::string& what = table.rows[row].what;
+            if (what.size() >= std::strlen(CLICKS_WAIT) &&
+                what.compare(what.size() - std::strlen(CLICKS_WAIT), std::string::npos,
+                             CLICKS_WAIT) == 0) {
+                worst = std::max(worst, table.rows[row].value);
+            }
+        }
+    }
+    addRow(table,
+           std::string(SLOW_DISK) + ": worst frame wait over " + std::to_string(SLOW_DISK_RUNS) +
+               " runs, 5 saves + a load",
+           worst, "ms", SLOW_DISK_RUNS);
+    return slow && plain;
 #else
     std::fprintf(stderr, "no fault library was built (TELLURN_TESTS=OFF): no slow-disk run\n");
     return false;

@@ -13,8 +13,9 @@ constexpr const char* SAVING_CHILD_OPTION = "--saving-run-child";
 /// stretch, then five Save clicks a quarter of a second apart and a Load click right after, until
 /// the load has been applied. Adds the longest wait between two frames (quiet, and over the
 /// clicks), the main thread's cost of the clicks and the time from the first click to the load,
-/// first on this machine's disk, then on a disk whose every flush takes 300 ms. Returns false
-/// when a run fails or the fault library was not built.
+/// first on this machine's disk, then three times on a disk whose every flush takes 300 ms, with
+/// the worst frame wait of those three. Returns false when a run fails or the fault library was
+/// not built.
 bool benchSavingInPlay(BenchTable& table);
 
 /// A child's part: the run on a width x height display, its rows naming `disk`, printed for the

@@ -119,7 +119,7 @@ bool playScaleRun(Game& game, BenchTable& table, const std::string& what, int wi
     startFlipWatch(watch, game.render);
     const double click = benchSeconds();
     if (!startLoadedGame(game, width, height) ||
-        !tickUntil(game, [&] { return game.render.framesDrawn.load() > 0; })) {
+        !tickUntil(game, [&] { return game.render.framesShown.load() > 0; })) {
         stopFlipWatch(watch);
         return false;
     }

@@ -79,7 +79,7 @@ void noteBand(const ChunkCache& cache, ChunkSlot& slot, int columns, int rows) {
 // `everything`) and notes them as drawn.
 void planCells(ChunkCache& cache, const World& world, int slot, int chunkColumn, int chunkRow,
                bool everything) {
-    ChunkRedraw redraw{slot, cache.redrawCells.size(), 0};
+    ChunkRedraw redraw{slot, everything, cache.redrawCells.size(), 0};
     std::vector<ALLEGRO_BITMAP*>& drawn = cache.slots[slot].drawnCells;
     const int firstColumn = chunkColumn * CHUNK_CELLS;
     const int firstRow = chunkRow * CHUNK_CELLS;
@@ -156,20 +156,34 @@ void prefetchOne(ChunkCache& cache, const World& world) {
     }
 }
 
-// Draws each planned cell as one texel of its image (all of them are flat) at the cell's place.
-void redrawOne(const ChunkCache& cache, const ChunkRedraw& redraw) {
-    al_set_target_bitmap(cache.slots[redraw.slot].bitmap);
-    al_hold_bitmap_drawing(true);
+// Paints every cell of a chunk into the paint buffer, each its image's one colour, and the
+// buffer into the chunk's picture in one go.
+void redrawWhole(ChunkCache& cache, const ChunkRedraw& redraw) {
     for (size_t k = redraw.firstCell; k < redraw.firstCell + redraw.cellCount; ++k) {
         const CellRedraw& cell = cache.redrawCells[k];
-        al_draw_bitmap_region(cell.bitmap, 0, 0, 1, 1, cell.column, cell.row, 0);
+        const uint32_t texel = cache.images[imageIndex(cache, cell.bitmap)].texel;
+        uint32_t* corner =
+            cache.paint.data() + cell.row * BLOCK_SIZE * CHUNK_PIXELS + cell.column * BLOCK_SIZE;
+        for (int y = 0; y < BLOCK_SIZE; ++y) {
+            std::fill(corner + y * CHUNK_PIXELS, corner + y * CHUNK_PIXELS + BLOCK_SIZE, texel);
+        }
     }
-    al_hold_bitmap_drawing(false); // the batch belongs to this target
+    paintPicture(cache.slots[redraw.slot].picture, CHUNK_PIXELS, CHUNK_PIXELS, cache.paint.data());
+}
+
+// Paints the few changed cells of a chunk into its picture one square at a time.
+void redrawCells(const ChunkCache& cache, const ChunkRedraw& redraw) {
+    for (size_t k = redraw.firstCell; k < redraw.firstCell + redraw.cellCount; ++k) {
+        const CellRedraw& cell = cache.redrawCells[k];
+        paintPictureSquare(cache.slots[redraw.slot].picture, cell.column * BLOCK_SIZE,
+                           cell.row * BLOCK_SIZE, BLOCK_SIZE,
+                           cache.images[imageIndex(cache, cell.bitmap)].texel);
+    }
 }
 
 // Reads a block image's colour, asserting that every pixel of it has that colour: a cell is
-// kept as one texel of the image and a band is cleared in its colour, which both show the
-// same as drawing the image cell by cell only if it is flat.
+// painted in that one colour and a band is cleared in it, which both show the same as drawing
+// the image cell by cell only if it is flat.
 FlatImage readFlatImage(ALLEGRO_BITMAP* bitmap) {
     ALLEGRO_LOCKED_REGION* region =
         al_lock_bitmap(bitmap, ALLEGRO_PIXEL_FORMAT_ABGR_8888, ALLEGRO_LOCK_READONLY);
@@ -186,10 +200,10 @@ FlatImage readFlatImage(ALLEGRO_BITMAP* bitmap) {
     }
     const ALLEGRO_COLOR colour = al_map_rgba(data[0], data[1], data[2], data[3]);
     al_unlock_bitmap(bitmap);
-    GAME_ASSERT(flat, "a block image is not one flat colour: the chunk cache keeps a cell as "
-                      "one texel and paints uniform rows as clears, so paint block images with "
+    GAME_ASSERT(flat, "a block image is not one flat colour: the chunk cache paints a cell in "
+                      "one colour and uniform rows as clears, so paint block images with "
                       "al_clear_to_color");
-    return {bitmap, colour};
+    return {bitmap, colour, pictureTexel(colour)};
 }
 
 void readBlockImages(ChunkCache& cache, const BlockTypes& blockTypes) {
@@ -274,26 +288,41 @@ void clearBands(const ChunkCache& cache, const View& view) {
     al_set_clipping_rectangle(x, y, width, height);
 }
 
-// Draws what lies below each chunk's band from its bitmap, one texel to a cell scaled up to the
-// cell's size, held.
-void drawBelowBands(const ChunkCache& cache, const View& view) {
-    al_hold_bitmap_drawing(true);
+// Copies what lies below each chunk's band from its picture.
+void copyBelowBands(ChunkCache& cache, const View& view) {
+    cache.copies.clear();
     const CellRange& chunks = cache.visible;
     for (int column = chunks.firstColumn; column <= chunks.lastColumn; ++column) {
         const int left = column * CHUNK_PIXELS;
-        const int columns = chunkWidth(column) / BLOCK_SIZE;
         for (int row = chunks.firstRow; row <= chunks.lastRow; ++row) {
             const ChunkSlot& slot = slotAt(cache, column, row);
-            const int rows = chunkHeight(row) / BLOCK_SIZE - slot.bandRows;
-            if (rows > 0) {
-                al_draw_scaled_bitmap(
-                    slot.bitmap, 0, slot.bandRows, columns, rows, viewScreenX(view, left),
-                    viewScreenY(view, row * CHUNK_PIXELS + slot.bandRows * BLOCK_SIZE),
-                    columns * BLOCK_SIZE, rows * BLOCK_SIZE, 0);
+            const int band = slot.bandRows * BLOCK_SIZE;
+            const int height = chunkHeight(row) - band;
+            if (height > 0) {
+                cache.copies.push_back({slot.picture, 0, band, viewScreenX(view, left),
+                                        viewScreenY(view, row * CHUNK_PIXELS + band),
+                                        chunkWidth(column), height});
             }
         }
     }
-    al_hold_bitmap_drawing(false); // the batch was made with the copying blender
+    copyPictures(cache.reader, cache.copies);
+}
+
+// The screen rectangle of the chunks in view, as far as the grid reaches.
+Box chunksOnScreen(const ChunkCache& cache, const View& view) {
+    const CellRange& chunks = cache.visible;
+    const int right = chunks.lastColumn * CHUNK_PIXELS + chunkWidth(chunks.lastColumn);
+    const int bottom = chunks.lastRow * CHUNK_PIXELS + chunkHeight(chunks.lastRow);
+    return {viewScreenX(view, chunks.firstColumn * CHUNK_PIXELS),
+            viewScreenY(view, chunks.firstRow * CHUNK_PIXELS), viewScreenX(view, right),
+            viewScreenY(view, bottom)};
+}
+
+void clearBox(const Box& box) {
+    if (box.left < box.right && box.top < box.bottom) {
+        al_set_clipping_rectangle(box.left, box.top, box.right - box.left, box.bottom - box.top);
+        al_clear_to_color(al_map_rgb(0, 0, 0));
+    }
 }
 
 // Frees every slot and drops the plan, so that each chunk is drawn again when it is next seen.
@@ -317,16 +346,16 @@ bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width
     cache.frame = 0;
     cache.visible = {0, -1, 0, -1};
     readBlockImages(cache, blockTypes);
-    al_set_new_bitmap_flags(ALLEGRO_VIDEO_BITMAP);
-    for (size_t i = 0; i < count; ++i) {
-        ALLEGRO_BITMAP* bitmap = al_create_bitmap(CHUNK_CELLS, CHUNK_CELLS);
-        if (bitmap == nullptr) {
+    cache.paint.assign(static_cast<size_t>(CHUNK_PIXELS) * CHUNK_PIXELS, 0);
+    cache.reader = createPictureReader();
+    for (size_t i = 0; i < count && cache.reader != 0; ++i) {
+        const unsigned int picture = createPictureTexture(CHUNK_PIXELS);
+        if (picture == 0) {
             break;
         }
         cache.slots.push_back(
-            {bitmap, -1, 0, 0, std::vector<ALLEGRO_BITMAP*>(CHUNK_CELLS * CHUNK_CELLS), 0, 0});
+            {picture, -1, 0, 0, std::vector<ALLEGRO_BITMAP*>(CHUNK_CELLS * CHUNK_CELLS), 0, 0});
     }
-    al_set_new_bitmap_flags(0);
     if (cache.slots.size() < count) {
         destroyChunkCache(cache);
         return false;
@@ -336,9 +365,11 @@ bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width
 
 void destroyChunkCache(ChunkCache& cache) {
     for (ChunkSlot& slot : cache.slots) {
-        al_destroy_bitmap(slot.bitmap);
+        destroyPictureTexture(slot.picture);
     }
     cache.slots.clear();
+    destroyPictureReader(cache.reader);
+    cache.reader = 0;
     std::fill(std::begin(cache.slotOfChunk), std::end(cache.slotOfChunk), -1);
 }
 
@@ -360,29 +391,36 @@ bool planChunks(ChunkCache& cache, const World& world, const View& view, int wid
 }
 
 void redrawChunks(ChunkCache& cache) {
-    if (cache.redraws.empty()) {
-        return;
-    }
-    const bool held = al_is_bitmap_drawing_held();
-    al_hold_bitmap_drawing(false);
-    ALLEGRO_STATE state;
-    al_store_state(&state, ALLEGRO_STATE_TARGET_BITMAP | ALLEGRO_STATE_BLENDER);
-    al_set_blender(ALLEGRO_ADD, ALLEGRO_ONE, ALLEGRO_ZERO); // cells are opaque: copy, don't blend
     for (const ChunkRedraw& redraw : cache.redraws) {
-        redrawOne(cache, redraw);
+        if (redraw.whole) {
+            redrawWhole(cache, redraw);
+        } else {
+            redrawCells(cache, redraw);
+        }
     }
-    al_restore_state(&state);
-    al_hold_bitmap_drawing(held);
 }
 
-void drawChunks(const ChunkCache& cache, const View& view) {
+void clearOutsideChunks(const ChunkCache& cache, const View& view) {
+    int x, y, width, height;
+    al_get_clipping_rectangle(&x, &y, &width, &height);
+    const Box clip{x, y, x + width, y + height};
+    const CellRange& chunks = cache.visible;
+    if (chunks.lastColumn < chunks.firstColumn || chunks.lastRow < chunks.firstRow) {
+        clearBox(clip);
+    } else {
+        const Box grid = intersect(clip, chunksOnScreen(cache, view));
+        clearBox({clip.left, clip.top, clip.right, std::min(clip.bottom, grid.top)});
+        clearBox({clip.left, std::max(clip.top, grid.bottom), clip.right, clip.bottom});
+        clearBox({clip.left, grid.top, std::min(clip.right, grid.left), grid.bottom});
+        clearBox({std::max(clip.left, grid.right), grid.top, clip.right, grid.bottom});
+    }
+    al_set_clipping_rectangle(x, y, width, height);
+}
+
+void drawChunks(ChunkCache& cache, const View& view) {
     const bool held = al_is_bitmap_drawing_held();
-    al_hold_bitmap_drawing(false); // a clear does not wait for held drawing: none may be pending
+    al_hold_bitmap_drawing(false); // clears and copies do not wait for held drawing
     clearBands(cache, view);
-    ALLEGRO_STATE state;
-    al_store_state(&state, ALLEGRO_STATE_BLENDER);
-    al_set_blender(ALLEGRO_ADD, ALLEGRO_ONE, ALLEGRO_ZERO); // chunks are opaque: copy them
-    drawBelowBands(cache, view);
-    al_restore_state(&state);
+    copyBelowBands(cache, view);
     al_hold_bitmap_drawing(held);
 }

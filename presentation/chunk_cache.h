@@ -1,18 +1,18 @@
-// The picture of the grid, kept in chunk bitmaps of CHUNK_CELLS x CHUNK_CELLS cells. A frame
-// draws a few dozen chunks instead of thousands of cells. A chunk's cells are drawn into its
-// bitmap when it gets one (coming into view, or into the ring around the view, one chunk a
-// frame), and after that only the cells that changed, and only when the chunk's version in the
-// world moved. Every chunk bitmap is a video bitmap of the display that is current on the
-// render thread, so only that thread creates, redraws and draws them.
+// The picture of the grid, kept in chunk pictures of CHUNK_CELLS x CHUNK_CELLS cells. A frame
+// copies a few dozen chunks instead of drawing thousands of cells. A chunk's cells are painted
+// into its picture when it gets one (coming into view, or into the ring around the view, one
+// chunk a frame), and after that only the cells that changed, and only when the chunk's version
+// in the world moved. The pictures live in the display that is current on the render thread, so
+// only that thread creates, paints and copies them.
 //
-// Without a GPU a frame costs what its textured pixels cost, while clearing a rectangle is
-// almost free. So the leading rows of a chunk whose cells all show one image (the sky, mostly)
-// are painted as one clear in that image's colour, and only the rest of the chunk is drawn
-// from its bitmap. That bitmap holds one texel per cell and is drawn scaled up ten times with
-// nearest filtering, which reads far fewer texels than a full-size picture; the view's offsets
-// are whole pixels, so every cell still covers exactly its own 10 x 10 pixels. Both ways show
-// exactly what drawing every cell would only because every block image is one flat colour
-// (the atlas paints them with clears), which createChunkCache checks.
+// Without a GPU a frame costs what its pixels cost: a textured fill the most, a copy between
+// two buffers of one layout a tenth of that, a clear less still. So the leading rows of a chunk
+// whose cells all show one image (the sky, mostly) are painted as one clear in that image's
+// colour, the rest of the chunk is copied from its full-size picture (presentation/
+// chunk_pictures.h), and only the parts of the screen that no chunk covers are cleared to black:
+// no pixel of the grid is written twice. Both ways show exactly what drawing every cell would
+// only because every block image is one flat colour (the atlas paints them with clears), which
+// createChunkCache checks; a picture's cells are painted in those colours.
 #pragma once
 
 #include <cstdint>
@@ -21,17 +21,18 @@
 #include <allegro5/allegro.h>
 
 #include "actors/view.h"
+#include "presentation/chunk_pictures.h"
 #include "world/block_types.h"
 #include "world/world_grid.h"
 
 /// Side of a chunk in pixels.
 constexpr int CHUNK_PIXELS = CHUNK_CELLS * BLOCK_SIZE;
 
-/// One chunk bitmap and the chunk whose picture it holds.
+/// One chunk picture and the chunk it shows.
 struct ChunkSlot {
-    /// CHUNK_CELLS square video bitmap, one texel per cell; a chunk at the grid's edge uses
-    /// its top-left part.
-    ALLEGRO_BITMAP* bitmap;
+    /// CHUNK_PIXELS square picture texture (presentation/chunk_pictures.h); a chunk at the
+    /// grid's edge uses its top-left part.
+    unsigned int picture;
     /// Index of the chunk it holds (column * CHUNK_ROWS + row), or -1 when free.
     int chunk;
     /// World::chunkVersions of that chunk when its picture was drawn.
@@ -42,7 +43,7 @@ struct ChunkSlot {
     /// the cells that differ from these are drawn again when the chunk's version moves.
     std::vector<ALLEGRO_BITMAP*> drawnCells;
     /// Leading cell rows of the picture whose cells all show one image (all rows when the
-    /// whole chunk does): they are painted with a clear instead of drawn from the bitmap.
+    /// whole chunk does): they are painted with a clear instead of copied from the picture.
     int bandRows;
     /// Index in ChunkCache::images of the image those rows show; unused when bandRows is 0.
     int bandImage;
@@ -54,29 +55,39 @@ struct FlatImage {
     ALLEGRO_BITMAP* bitmap;
     /// Every pixel of it.
     ALLEGRO_COLOR colour;
+    /// That colour as a pixel of a chunk picture.
+    uint32_t texel;
 };
 
-/// One cell to draw into a chunk bitmap, its bitmap copied out of the world.
+/// One cell to paint into a chunk picture, its bitmap copied out of the world.
 struct CellRedraw {
     /// Column and row of the cell inside its chunk.
     int column, row;
     ALLEGRO_BITMAP* bitmap;
 };
 
-/// A chunk bitmap to draw cells into.
+/// A chunk picture to paint cells into.
 struct ChunkRedraw {
     /// Slot that receives the cells.
     int slot;
+    /// Whether the cells are all of the chunk's, painted as one picture.
+    bool whole;
     /// Where its cells start in ChunkCache::redrawCells.
     size_t firstCell;
     /// Number of cells from firstCell on.
     size_t cellCount;
 };
 
-/// The render thread's chunk bitmaps and this frame's plan.
+/// The render thread's chunk pictures and this frame's plan.
 struct ChunkCache {
-    /// Enough bitmaps for every chunk in view and a ring around it.
+    /// Enough pictures for every chunk in view and a ring around it.
     std::vector<ChunkSlot> slots;
+    /// The framebuffer through which the pictures are copied.
+    unsigned int reader;
+    /// A whole picture being painted, CHUNK_PIXELS square.
+    std::vector<uint32_t> paint;
+    /// This frame's copies, kept so that a frame allocates nothing.
+    std::vector<PictureCopy> copies;
     /// The distinct block images of the block types and their colours, read once.
     std::vector<FlatImage> images;
     /// Slot of each chunk, or -1 when its picture is not cached.
@@ -85,32 +96,36 @@ struct ChunkCache {
     uint64_t frame;
     /// Chunks in view this frame (columns and rows of chunks, inclusive; empty when reversed).
     CellRange visible;
-    /// Chunks that this frame draws cells into before it draws the grid.
+    /// Chunks that this frame paints cells into before it draws the grid.
     std::vector<ChunkRedraw> redraws;
     /// The cells of the redraws, copied under the state lock.
     std::vector<CellRedraw> redrawCells;
 };
 
-/// Creates the chunk bitmaps for a display of width x height pixels and reads the colours of the
+/// Creates the chunk pictures for a display of width x height pixels and reads the colours of the
 /// block types' images, asserting that each is flat. Must run on a thread with the display
-/// current; returns false when a bitmap cannot be made (the cache is then empty).
+/// current; returns false when a picture cannot be made (the cache is then empty).
 bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width, int height);
 
-/// Destroys the chunk bitmaps; on the thread that created them.
+/// Destroys the chunk pictures; on the thread that created them.
 void destroyChunkCache(ChunkCache& cache);
 
-/// Picks the chunks the view shows and copies the bitmaps of the cells to draw again: every cell
-/// of a chunk new to its bitmap, the changed cells of a chunk whose version moved; notes the
-/// uniform band of each chunk so planned. Touches no bitmap; the caller holds the state lock so
+/// Picks the chunks the view shows and copies the bitmaps of the cells to paint again: every cell
+/// of a chunk new to its picture, the changed cells of a chunk whose version moved; notes the
+/// uniform band of each chunk so planned. Touches no picture; the caller holds the state lock so
 /// that no cell changes meanwhile. Returns false, with nothing to draw, when the view shows more
-/// chunks than the cache has bitmaps (a view larger than the one it was created for).
+/// chunks than the cache has pictures (a view larger than the one it was created for).
 bool planChunks(ChunkCache& cache, const World& world, const View& view, int width, int height);
 
-/// Draws the planned cells into their chunk bitmaps; restores the calling thread's target.
+/// Paints the planned cells into their chunk pictures.
 void redrawChunks(ChunkCache& cache);
 
+/// Clears to black what the chunks in view leave uncovered inside the target's clipping
+/// rectangle: the margins beyond the grid's edges. Leaves the clipping rectangle as it found it.
+void clearOutsideChunks(const ChunkCache& cache, const View& view);
+
 /// Draws the chunks in view onto the current target at the view's image of their corners: first
-/// their uniform bands as clears (one per run of adjacent chunks with the same band, inside the
-/// target's clipping rectangle), then the rest from their bitmaps, held. Leaves the clipping
-/// rectangle, the blender and the held-drawing switch as it found them.
-void drawChunks(const ChunkCache& cache, const View& view);
+/// their uniform bands as clears (one per run of adjacent chunks with the same band), then the
+/// rest copied from their pictures, all inside the target's clipping rectangle. Leaves the
+/// clipping rectangle and the held-drawing switch as it found them.
+void drawChunks(ChunkCache& cache, const View& view);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/worker.h"
+#include "presentation/frame_picture.h"
 #include "presentation/hud.h"
 
 namespace {
@@ -10,11 +11,24 @@ namespace {
 const char* const CACHE_NOT_CREATED = "Failed to create the renderer's chunk bitmaps!\n";
 const char* const CACHE_TOO_SMALL = "The renderer has too few chunk bitmaps for its view!\n";
 
+// A picture found unchanged is drawn again after this many ticks all the same, so that a
+// window uncovered by another shows the game again within half a second.
+constexpr int REDRAW_TICKS = 30;
+
 struct RenderContext {
     RenderThreadData* data;
     ChunkCache cache;
     FrameSnapshot snapshot;
+    /// The picture on screen, and the ticks since it was drawn (REDRAW_TICKS before the first).
+    FramePicture shown;
+    int ticksShown;
 };
+
+// Whether the frame just planned would draw what is on screen already.
+bool showsTheSame(const RenderContext& context, const FramePicture& picture) {
+    return context.ticksShown < REDRAW_TICKS && !paintsChunkInView(context.cache) &&
+           samePicture(picture, context.shown);
+}
 
 void renderOneFrame(RenderContext& context) {
     RenderThreadData& data = *context.data;
@@ -30,9 +44,18 @@ void renderOneFrame(RenderContext& context) {
         return;
     }
 
-    drawFrame(context.snapshot, context.cache, data.blockTypes, data.font, data.buttonBitmap);
-    al_flip_display();
-    data.framesDrawn.fetch_add(1, std::memory_order_relaxed);
+    const FramePicture picture = framePicture(context.snapshot);
+    if (showsTheSame(context, picture)) {
+        redrawChunks(context.cache); // the chunks painted ahead of time
+        ++context.ticksShown;
+    } else {
+        drawFrame(context.snapshot, context.cache, data.blockTypes, data.font, data.buttonBitmap);
+        al_flip_display();
+        context.shown = picture;
+        context.ticksShown = 0;
+        data.framesFlipped.fetch_add(1, std::memory_order_relaxed);
+    }
+    data.framesShown.fetch_add(1, std::memory_order_relaxed);
 }
 
 } // namespace
@@ -71,7 +94,7 @@ void drawFrameOverlay(const FrameSnapshot& snapshot, const BlockTypes& blockType
 void drawFrame(const FrameSnapshot& snapshot, ChunkCache& cache, const BlockTypes& blockTypes,
                ALLEGRO_FONT* font, ALLEGRO_BITMAP* buttonBitmap) {
     redrawChunks(cache);
-    al_clear_to_color(al_map_rgb(0, 0, 0));
+    clearOutsideChunks(cache, snapshot.view);
     al_hold_bitmap_drawing(true);
     drawChunks(cache, snapshot.view);
     drawFrameOverlay(snapshot, blockTypes, font, buttonBitmap);
@@ -82,7 +105,7 @@ void* renderThreadProc(ALLEGRO_THREAD* thread, void* arg) {
     RenderThreadData* data = static_cast<RenderThreadData*>(arg);
     al_set_target_backbuffer(data->display);
     std::printf("Render thread reporting in!\n");
-    RenderContext context{data, {}, {}};
+    RenderContext context{data, {}, {}, {}, REDRAW_TICKS};
     // The frames' view has the player's display size, which a full-screen display need not have.
     al_lock_mutex(data->stateLock);
     const int width = data->player->screenWidth;

@@ -1,4 +1,5 @@
-// The render thread: draws the cells in view, the HUD, the enemies and the player once per tick.
+// The render thread: draws the cells in view, the HUD, the enemies and the player once per tick,
+// unless the frame would show what the screen shows already.
 #pragma once
 
 #include <allegro5/allegro.h>
@@ -36,8 +37,11 @@ struct RenderThreadData {
     Enemy* enemies[ENEMY_COUNT];
     /// Guards the world, the player, the enemies and the space, shared with main and the enemies.
     ALLEGRO_MUTEX* stateLock;
-    /// Frames flipped so far; written by the render thread only, for measuring its pace.
-    std::atomic<uint64_t> framesDrawn;
+    /// Frames finished so far, flipped or found to show what the screen shows already; written
+    /// by the render thread only, for measuring its pace.
+    std::atomic<uint64_t> framesShown;
+    /// Of those, the frames drawn and flipped.
+    std::atomic<uint64_t> framesFlipped;
     /// The console line saying why the renderer cannot draw, or null while it can. Set once by
     /// the render thread, which then draws nothing more; main reads it and ends the game.
     std::atomic<const char*> failure;
@@ -79,8 +83,9 @@ bool takeFrameSnapshot(const World& world, const Player& player, Enemy* const* e
 void drawFrameOverlay(const FrameSnapshot& snapshot, const BlockTypes& blockTypes,
                       ALLEGRO_FONT* font, ALLEGRO_BITMAP* buttonBitmap);
 
-/// Draws a whole frame of a snapshot (black, the grid from its chunks, HUD, enemies, player)
-/// onto the current target, first drawing again the chunks that changed.
+/// Draws a whole frame of a snapshot (the grid from its chunks, black where there is none, HUD,
+/// enemies, player) inside the current target's clipping rectangle, first painting again the
+/// chunks that changed.
 void drawFrame(const FrameSnapshot& snapshot, ChunkCache& cache, const BlockTypes& blockTypes,
                ALLEGRO_FONT* font, ALLEGRO_BITMAP* buttonBitmap);
 

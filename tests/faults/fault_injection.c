@@ -6,9 +6,9 @@
  *   fsync:N   a flush fails (EIO)
  *   rename:N  a rename fails (EACCES), renameat2 counted with rename
  *   write:N   a write to a regular file fails with ENOSPC: the disk is full
- *   thread-bitmaps  al_create_bitmap fails off the main thread, as on a display with no room
- *             left for textures: the render thread's chunk bitmaps are the only bitmaps the game
- *             makes on another thread
+ *   thread-bitmaps  al_create_bitmap fails and glGenTextures gives no texture off the main
+ *             thread, as on a display with no room left for textures: the render thread's chunk
+ *             pictures are the only textures the game makes on another thread
  * Two more make every flush slow instead of failing it:
  *   slow-fsync:MS     each fsync sleeps MS milliseconds first, as on a slow hard disk, an SD
  *             card or a network home directory
@@ -197,4 +197,15 @@ ALLEGRO_BITMAP* al_create_bitmap(int width, int height) {
         return NULL;
     }
     return ((ALLEGRO_BITMAP * (*)(int, int)) real("al_create_bitmap"))(width, height);
+}
+
+typedef unsigned int GLuint;
+typedef int GLsizei;
+
+void glGenTextures(GLsizei count, GLuint* textures) {
+    if (gettid() != getpid() && failing(FAULT_THREAD_BITMAPS)) {
+        memset(textures, 0, sizeof *textures * (size_t)count);
+        return;
+    }
+    ((void (*)(GLsizei, GLuint*))real("glGenTextures"))(count, textures);
 }
