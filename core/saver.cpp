@@ -355,11 +355,11 @@ bool finishSaver(Game& game, double seconds) {
 }
 
 void destroySaver(Saver& saver) {
-    saver.own.folder.gate = nullptr; // its mutex goes
     if (saver.thread != nullptr) {
-        al_destroy_thread(saver.thread); // never started: it ends without running
+        al_destroy_thread(saver.thread); // joins it: a saver left at the close ends on its own
         saver.thread = nullptr;
     }
+    saver.own.folder.gate = nullptr; // its mutex goes
     if (saver.mutex != nullptr) {
         al_destroy_mutex(saver.mutex);
         saver.mutex = nullptr;
