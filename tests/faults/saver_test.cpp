@@ -13,6 +13,21 @@
 #include "input_events.h"
 #include "save_world.h"
 
+namespace {
+
+// Starts the game's saver with every flush held until the file it returns is removed.
+std::string startHeldSaver(SaveWorld& world) {
+    const std::string gate = world.directory.file("flushes-held");
+    world.directory.write("flushes-held", {});
+    GAME_ASSERT(createSaver(world.test.game.saver),
+                "no saver thread: Allegro's threads are missing");
+    setenv("TELLURN_FAULT", ("held-fsync:" + gate).c_str(), 1);
+    startSaver(world.test.game);
+    return gate;
+}
+
+} // namespace
+
 // Three Save clicks while the saver is held in its first flush: the saver took at most the
 // first click's state before the others came, so the second click's state is never written,
 // the third's is written next, and each click gets its line once the file is in place. A Load
@@ -22,12 +37,7 @@ TEST_F(SaveWorld, SaveClicksDuringAWriteAreAnsweredByOneWriteOfTheNewestState) {
     ASSERT_NE(nullptr, std::getenv("LD_PRELOAD")) << "run through ctest, which preloads faults";
     ASSERT_TRUE(al_init()); // the close's deadline is kept by Allegro's system
     ASSERT_TRUE(save());
-    const std::string gate = directory.file("flushes-held");
-    directory.write("flushes-held", {});
-    Saver& saver = test.game.saver;
-    ASSERT_TRUE(createSaver(saver));
-    setenv("TELLURN_FAULT", ("held-fsync:" + gate).c_str(), 1);
-    startSaver(test.game);
+    const std::string gate = startHeldSaver(*this);
 
     testing::internal::CaptureStdout();
     std::vector<SaveBytes> clicked;
@@ -65,12 +75,8 @@ TEST_F(SaveWorld, AfterTheCloseDeadlineTheSaverSaysAndMovesNothing) {
     SaveBytes refused = encoded();
     refused[cellAtOffset(4, 4) + 8] = 9; // an id the check refuses
     directory.write(SAVE_FILE_NAME, refused);
-    const std::string gate = directory.file("flushes-held");
-    directory.write("flushes-held", {});
+    const std::string gate = startHeldSaver(*this);
     Saver& saver = test.game.saver;
-    ASSERT_TRUE(createSaver(saver));
-    setenv("TELLURN_FAULT", ("held-fsync:" + gate).c_str(), 1);
-    startSaver(test.game);
 
     testing::internal::CaptureStdout();
     requestSaveAction(test.game, SAVE_ACTION);
