@@ -37,28 +37,43 @@ bool isRegularFile(const std::string& path) {
 
 // ---- Moves, each passing the folder's gate first ----
 
-// Why a move did not happen because the game stopped waiting; never said, as the game says
-// nothing more once it has stopped waiting.
-const char* const GATE_CLOSED = "the game closed before the save was done";
-
 // What stands where as the gate last heard; a step that moves nothing of the save keeps it.
 std::string standingOf(const SaveGate* gate) {
     return gate == nullptr ? "" : gate->standing;
 }
 
-// One rename through the gate: `whileUnderWay` is true should it never end, `after` once it has
-// (and what was true before, if it failed).
+// Runs one file step through the gate: `whileUnderWay` is true should it never end, `after` once
+// it has done its work (what was true before stays when it fails). `step` returns whether it did,
+// with errno set when not. False, with errno ECANCELED and nothing done, once the gate is closed;
+// the game then says nothing more, so that reason is never shown.
+template <typename Step>
+bool throughGate(SaveGate* gate, const std::string& whileUnderWay, const std::string& after,
+                 bool placing, Step step) {
+    const std::string before = standingOf(gate);
+    if (!passGate(gate, whileUnderWay)) {
+        errno = ECANCELED;
+        return false;
+    }
+    const bool done = step();
+    const int error = errno;
+    leaveGate(gate, done ? after : before, done && placing);
+    errno = error;
+    return done;
+}
+
+// A step through the gate that changes nothing of what stands where.
+template <typename Step> bool quietlyThroughGate(SaveGate* gate, Step step) {
+    const std::string standing = standingOf(gate);
+    return throughGate(gate, standing, standing, false, step);
+}
+
+// One rename through the gate (throughGate); `error` is errno when it fails.
 bool gatedRename(SaveGate* gate, const std::string& from, const std::string& to,
                  const std::string& whileUnderWay, const std::string& after, bool placing,
                  int& error) {
-    const std::string before = standingOf(gate);
-    if (!passGate(gate, whileUnderWay)) {
-        error = ECANCELED;
-        return false;
-    }
-    const bool moved = std::rename(from.c_str(), to.c_str()) == 0;
+    const bool moved = throughGate(gate, whileUnderWay, after, placing,
+                                   [&] { return std::rename(from.c_str(), to.c_str()) == 0; });
     error = errno;
-    leaveGate(gate, moved ? after : before, moved && placing);
     return moved;
 }
 
@@ -90,15 +105,8 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
 bool gatedNoReplace(SaveGate* gate, const std::string& from, const std::string& to,
                     const std::string* after = nullptr) {
     const std::string standing = standingOf(gate);
-    if (!passGate(gate, standing)) {
-        errno = ECANCELED;
-        return false;
-    }
-    const bool moved = renameNoReplace(from, to);
-    const int error = errno;
-    leaveGate(gate, moved && after != nullptr ? *after : standing, false);
-    errno = error;
-    return moved;
+    return throughGate(gate, standing, after != nullptr ? *after : standing, false,
+                       [&] { return renameNoReplace(from, to); });
 }
 
 std::string numberedName(const std::string& save, const char* suffix, int number) {
@@ -127,16 +135,11 @@ bool keepAside(const SavePaths& paths, const std::string& path, SaveGate* gate, 
 
 // Removes what holds no world: a write cut off before it was whole, a link, a FIFO.
 bool removeNoWorld(const std::string& path, SaveGate* gate, std::string& problem) {
-    const std::string standing = standingOf(gate);
-    if (!passGate(gate, standing)) {
-        problem = GATE_CLOSED;
-        return false;
-    }
-    const bool removed = unlink(path.c_str()) == 0 || errno == ENOENT;
+    const bool removed =
+        quietlyThroughGate(gate, [&] { return unlink(path.c_str()) == 0 || errno == ENOENT; });
     if (!removed) {
         problem = failure("cannot remove", path, errno);
     }
-    leaveGate(gate, standing, false);
     return removed;
 }
 
@@ -193,16 +196,13 @@ bool clearTemporary(const SavePaths& paths, const BlockTypes& blockTypes, SaveGa
 // Creates the temporary for this save alone: the exclusive, no-follow open refuses anything that
 // stands at the name, so the bytes never go through a planted link.
 int createTemporary(const std::string& path, SaveGate* gate, std::string& problem) {
-    const std::string standing = standingOf(gate);
-    if (!passGate(gate, standing)) {
-        problem = GATE_CLOSED;
-        return -1;
-    }
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (file < 0) {
+    int file = -1;
+    if (!quietlyThroughGate(gate, [&] {
+            file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+            return file >= 0;
+        })) {
         problem = failure("cannot create", path, errno);
     }
-    leaveGate(gate, standing, false);
     return file;
 }
 
@@ -314,10 +314,6 @@ bool replaceInTwoSteps(const SavePaths& paths, SaveGate* gate, std::string& prob
                      "the previous save is " + paths.save + " or " + paths.backup +
                          ", the new one " + paths.temporary,
                      both, false, error)) {
-        if (error == ECANCELED) {
-            problem = GATE_CLOSED;
-            return false;
-        }
         std::string aside;
         std::string why;
         const std::string reason = failure("cannot keep the previous save as", paths.backup, error);
@@ -335,15 +331,13 @@ bool replaceInTwoSteps(const SavePaths& paths, SaveGate* gate, std::string& prob
 // cannot be kept never stops the save: `note` says what became of the previous save.
 bool replaceKeepingBackup(const SavePaths& paths, SaveGate* gate, std::string& problem,
                           std::string& note) {
-    const std::string before = standingOf(gate);
-    if (!passGate(gate, "the save is the previous one or the new one, whole")) {
-        problem = GATE_CLOSED;
-        return false;
-    }
-    const bool swapped = renameat2(AT_FDCWD, paths.temporary.c_str(), AT_FDCWD, paths.save.c_str(),
-                                   RENAME_EXCHANGE) == 0;
+    const bool swapped =
+        throughGate(gate, "the save is the previous one or the new one, whole",
+                    "the previous save stays as " + paths.temporary, true, [&] {
+                        return renameat2(AT_FDCWD, paths.temporary.c_str(), AT_FDCWD,
+                                         paths.save.c_str(), RENAME_EXCHANGE) == 0;
+                    });
     const int error = errno;
-    leaveGate(gate, swapped ? "the previous save stays as " + paths.temporary : before, swapped);
     if (swapped) {
         note = keepSwappedOut(paths, gate);
         return true;
@@ -524,15 +518,9 @@ bool setAsideRefusedSave(const std::string& save, SaveGate* gate, std::string& a
     if (free == 0) {
         free = MAX_DAMAGED_KEPT;
         const std::string oldest = numberedName(save, SAVE_DAMAGED_SUFFIX, free);
-        if (!passGate(gate, standingOf(gate))) {
-            problem = GATE_CLOSED;
-            return false;
-        }
-        const bool removed = unlink(oldest.c_str()) == 0 || errno == ENOENT;
-        const int error = errno;
-        leaveGate(gate, standingOf(gate), false);
-        if (!removed) {
-            problem = failure("cannot remove the oldest refused save", oldest, error);
+        if (!quietlyThroughGate(gate,
+                                [&] { return unlink(oldest.c_str()) == 0 || errno == ENOENT; })) {
+            problem = failure("cannot remove the oldest refused save", oldest, errno);
             return false;
         }
     }
