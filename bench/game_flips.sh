@@ -9,30 +9,14 @@ build_dir=${BUILD_DIR:-$root/build-bench}
 seconds=${1:-20}
 cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build_dir" -j2 --target tellurn tellurn-close-window >/dev/null
+build_dir=$(cd "$build_dir" && pwd) # the game runs in a folder of its own
 work=$(mktemp -d)
 cc -shared -fPIC -O2 -o "$work/libflipcount.so" "$root/bench/flip_count.c" -ldl
 cp -r "$root/data" "$work/"
 
-exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 1920x1080x24 -nolisten tcp 2>/dev/null &
-xvfb=$!
-game=
-cleanup() {
-    [ -n "$game" ] && kill "$game" 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-read -r -t 20 number <&"$fd"
-export DISPLAY=":$number"
-
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")
-title="Tellurn $version - Zuraror"
-(cd "$work" && TELLURN_FLIP_LOG="$work/flips.log" LD_PRELOAD="$work/libflipcount.so" \
-    "$build_dir/tellurn" >"$work/console.log" 2>&1) &
-game=$!
-menu=$(timeout 20 xdotool search --sync --name "$title" | head -1)
-sleep 0.5
+# shellcheck source=bench/flip_counted_game.sh
+. "$root/bench/flip_counted_game.sh"
+start_flip_counted_game 1920x1080
 xdotool mousemove --window "$menu" 390 70 click 1  # 1680x1050
 xdotool mousemove --window "$menu" 255 180 click 1 # New World
 sleep 3 # the world is generated and the first frames drawn

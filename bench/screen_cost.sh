@@ -41,32 +41,9 @@ if [ "$mode" = walk ]; then
     "${SAVE_TOOL:-$build_dir/bench/tellurn-bench}" --write-walk-save "$work" >/dev/null
 fi
 
-exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 "${screen}x24" -nolisten tcp 2>/dev/null &
-xvfb=$!
-game=
-cleanup() {
-    [ -n "$game" ] && kill "$game" 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-read -r -t 20 number <&"$fd"
-export DISPLAY=":$number"
-
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")
-title="Tellurn $version - Zuraror"
-(cd "$work" && TELLURN_FLIP_LOG="$work/flips.log" LD_PRELOAD="$work/libflipcount.so" \
-    exec "$build_dir/tellurn" >"$work/console.log" 2>&1) &
-game=$!
-menu=$(timeout 20 xdotool search --sync --name "$title" | head -1) || true
-if [ -z "$menu" ]; then
-    echo "the game's menu did not come up; its console said:" >&2
-    cat "$work/console.log" >&2
-    exit 1
-fi
-sleep 0.5
+# shellcheck source=bench/flip_counted_game.sh
+. "$root/bench/flip_counted_game.sh"
+start_flip_counted_game "$screen"
 xdotool mousemove --window "$menu" "$button_x" 70 click 1
 xdotool mousemove --window "$menu" "$world_x" 180 click 1
 sleep 4 # the world is made or loaded, the first frames drawn, the player has landed
