@@ -68,13 +68,13 @@ void playWithClicks(Game& game, ClickTimes& times) {
         ALLEGRO_EVENT event;
         al_wait_for_event(game.eventQueue, &event);
         clickOnTick(game, tick - clicksFrom, times);
-        const bool loadWaiting = loadOnItsWay(game.saver);
+        const bool loadWaiting = loadOnItsWay(game);
         const double tickStart = benchSeconds();
         runTick(game, tick);
         if (loadWaiting) {
             times.apply = std::max(times.apply, benchSeconds() - tickStart);
         }
-        if (loadWaiting && !loadOnItsWay(game.saver)) {
+        if (loadWaiting && !loadOnItsWay(game)) {
             times.loadApplied = benchSeconds();
         }
         if (times.loadApplied > 0 && benchSeconds() - times.loadApplied > AFTER_LOAD_SECONDS) {

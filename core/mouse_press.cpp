@@ -50,7 +50,7 @@ void handleMouseDown(ALLEGRO_EVENT event, Game& game) {
             return;
         }
     }
-    if (loadOnItsWay(game.saver)) {
+    if (loadOnItsWay(game)) {
         return; // the load wins: an edit now would be drawn, then undone by it
     }
     al_lock_mutex(game.stateLock);

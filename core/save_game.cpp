@@ -111,8 +111,7 @@ double steadySeconds() {
 } // namespace
 
 SaveOutcome writeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
-                      SaveFolder& folder) {
-    SaveBytes bytes;
+                      SaveFolder& folder, SaveBytes& bytes) {
     encodeSave(cells, player, blockTypes, bytes);
     SaveOutcome outcome{false, ""};
     // The game never writes a file that its own Load would refuse.
@@ -219,8 +218,9 @@ void finishLoad(Game& game, bool usable, ReadSave& save) {
 bool saveWorld(Game& game) {
     SavedCells cells;
     snapshotCells(game.world, cells);
+    SaveBytes bytes;
     const SaveOutcome outcome =
-        writeSave(cells, game.player, game.blockTypes, game.saver.own.folder);
+        writeSave(cells, game.player, game.blockTypes, game.saver.own.folder, bytes);
     saySaveOutcome(outcome, 1);
     return outcome.saved;
 }

@@ -21,9 +21,10 @@ struct SaveOutcome {
 
 /// Encodes the cells and the player, checks them and writes them as the save in the folder. The
 /// bytes must pass the game's own check (validateSave): a state that fails it is a failed save
-/// that touches no file. The encoded bytes live only as long as the call.
+/// that touches no file. The file image is built in `bytes`, which a caller that saves again and
+/// again keeps, so that a save writes memory already there rather than fresh pages.
 SaveOutcome writeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
-                      SaveFolder& folder);
+                      SaveFolder& folder, SaveBytes& bytes);
 
 /// Says on the console how a write went, once for each of the `clicks` Save clicks it answers.
 void saySaveOutcome(const SaveOutcome& outcome, int clicks);

@@ -5,12 +5,12 @@
 //
 //   IDLE -Load click-> LOAD_QUEUED -saver takes it-> LOAD_READING -read-> LOAD_READ
 //    ^                                                                       | next tick
-//    +------------------------------ in place ------------------- APPLYING <-+
+//    +------------------------- snapshots caught up ------------- APPLYING <-+
 //
 // The saver writes the newest slot, one save at a time, before it takes a Load. From a Load click
-// until it is in place, every click waits on the main thread and mining and placing do nothing
-// (the load would undo them). At the close, finishSaver carries out within a deadline every click
-// a Save still needs; after it nothing more is said or moved.
+// until IDLE, every click waits on the main thread; until the load is in place, mining and placing
+// do nothing (the load would undo them). At the close, finishSaver carries out within a deadline
+// every click a Save still needs; after it nothing more is said or moved.
 #pragma once
 
 #include <allegro5/allegro.h>
@@ -46,7 +46,8 @@ enum ClickState {
     CLICKS_LOAD_READING,
     /// The saver has read it: the main thread takes it at the next tick.
     CLICKS_LOAD_READ,
-    /// The main thread puts it in place, a share per tick.
+    /// The main thread puts it in place, a share per tick, then brings the saver's snapshots up
+    /// to date with the new grid, a share per tick.
     CLICKS_APPLYING,
 };
 
@@ -79,6 +80,8 @@ struct SaverOwn {
     /// The snapshot being written. At rest between writes; the main thread brings it up to date
     /// under the mutex when a load goes in place, when no write can be in hand.
     SaveSnapshot writing;
+    /// The file image of the last save, kept for the next one.
+    SaveBytes encoded;
 };
 
 /// The main thread's own.
@@ -117,7 +120,7 @@ void startSaver(Game& game);
 bool saverRunning(const Saver& saver);
 
 /// True from a Load click until the load is in place: edits would be undone by it.
-bool loadOnItsWay(Saver& saver);
+bool loadOnItsWay(Game& game);
 
 /// A HUD click for a running saver: Save fills the slot, Load is queued; while a Load is on its
 /// way, the click waits for it.

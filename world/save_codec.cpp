@@ -337,15 +337,23 @@ void snapshotCells(const World& world, SavedCells& cells) {
     copySavedCells(world, 0, WORLD_COLUMNS, 0, WORLD_ROWS, cells);
 }
 
-void refreshSnapshot(const World& world, CellSnapshot& snapshot) {
-    const bool fresh = snapshot.cells.size() != static_cast<size_t>(WORLD_CELLS);
-    snapshot.cells.resize(WORLD_CELLS);
+bool refreshSnapshotChunks(const World& world, CellSnapshot& snapshot, int chunks) {
+    if (snapshot.cells.size() != static_cast<size_t>(WORLD_CELLS)) {
+        snapshot.cells.resize(WORLD_CELLS);
+        for (int chunk = 0; chunk < CHUNK_COUNT; ++chunk) {
+            snapshot.versions[chunk] = world.recordVersions[chunk] - 1; // none copied yet
+        }
+    }
     for (int chunkColumn = 0; chunkColumn < CHUNK_COLUMNS; ++chunkColumn) {
         for (int chunkRow = 0; chunkRow < CHUNK_ROWS; ++chunkRow) {
             const int chunk = chunkIndex(chunkColumn, chunkRow);
-            if (!fresh && snapshot.versions[chunk] == world.recordVersions[chunk]) {
+            if (snapshot.versions[chunk] == world.recordVersions[chunk]) {
                 continue;
             }
+            if (chunks == 0) {
+                return false;
+            }
+            --chunks;
             snapshot.versions[chunk] = world.recordVersions[chunk];
             const int firstColumn = chunkColumn * CHUNK_CELLS;
             const int firstRow = chunkRow * CHUNK_CELLS;
@@ -353,6 +361,11 @@ void refreshSnapshot(const World& world, CellSnapshot& snapshot) {
                            firstRow, std::min(firstRow + CHUNK_CELLS, WORLD_ROWS), snapshot.cells);
         }
     }
+    return true;
+}
+
+void refreshSnapshot(const World& world, CellSnapshot& snapshot) {
+    refreshSnapshotChunks(world, snapshot, CHUNK_COUNT);
 }
 
 void encodeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,

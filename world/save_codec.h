@@ -51,6 +51,10 @@ struct CellSnapshot {
 /// version changed since (World::recordVersions), and of all of them the first time.
 void refreshSnapshot(const World& world, CellSnapshot& snapshot);
 
+/// refreshSnapshot, copying at most `chunks` chunks, so that a whole new grid can be copied over
+/// a few ticks. True once the snapshot is up to date.
+bool refreshSnapshotChunks(const World& world, CellSnapshot& snapshot, int chunks);
+
 /// Fills `bytes` with the file image of the cells and the player: the game's one encoder. The
 /// names and passable flags come from the block-type table. Padding and the bytes after a name's
 /// terminator are zero; a reference is 1 when set and 0 when empty.
