@@ -3,8 +3,9 @@
 # that size, the menu's size or Fullscreen button, then either walking right with the view
 # scrolling (a save made for it by tellurn-bench --write-walk-save, a jump every second) or
 # standing still in a new world (nothing moves in view until the enemies come in). Prints one
-# line: the frames handed to the X server per second (flips and handed-over rectangles, counted
-# by bench/flip_count.c preloaded into the game) and the game's CPU time, user and system, as a
+# line: the frames the render thread finished per second, and how many of them were flipped
+# (handed to the X server; a picture equal to the one on screen is not), both counted by
+# bench/flip_count.c preloaded into the game, and the game's CPU time, user and system, as a
 # share of one core over SECONDS (from /proc/PID/stat), and the X server's share beside it.
 # Usage: bench/screen_cost.sh WIDTHxHEIGHT BUTTON walk|stand [SECONDS]
 #   e.g. bench/screen_cost.sh 3840x2160 Fullscreen walk 8   (BUTTON: Fullscreen, 1280x800,
@@ -76,11 +77,12 @@ wait "$game" || true
 game=
 
 hz=$(getconf CLK_TCK)
-# Frames between the first and the last count written inside the measured stretch.
+# Frames and flips between the first and the last count written inside the measured stretch.
 awk -v from="$start" -v to="$end" -v screen="$screen" -v button="$button" -v mode="$mode" \
     -v game="$((game_after - game_before))" -v x="$((x_after - x_before))" -v hz="$hz" '
-    $1 >= from && $1 <= to { if (!n++) { t0 = $1; f0 = $2 } t1 = $1; f1 = $2 }
-    END { fps = t1 > t0 ? (f1 - f0) / (t1 - t0) : 0
-          printf "%s %s %s: %.1f frames/s, game %.0f%% of a core, X server %.0f%%\n", screen,
-          button, mode, fps, 100 * game / hz / (to - from), 100 * x / hz / (to - from) }' \
+    $1 >= from && $1 <= to { if (!n++) { t0 = $1; f0 = $2; d0 = $3 } t1 = $1; f1 = $2; d1 = $3 }
+    END { span = t1 > t0 ? t1 - t0 : 1
+          printf "%s %s %s: %.1f frames/s, %.1f of them flipped, game %.0f%% of a core, " \
+          "X server %.0f%%\n", screen, button, mode, (d1 - d0) / span, (f1 - f0) / span,
+          100 * game / hz / (to - from), 100 * x / hz / (to - from) }' \
     "$work/flips.log"
