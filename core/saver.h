@@ -78,7 +78,7 @@ struct SaverOwn {
     /// Copy of the block-type table for the check.
     BlockTypes blockTypes;
     /// The snapshot being written. At rest between writes; the main thread brings it up to date
-    /// under the mutex when a load goes in place, when no write can be in hand.
+    /// under the mutex once a load is in place, when no write can be in hand.
     SaveSnapshot writing;
     /// The file image of the last save, kept for the next one.
     SaveBytes encoded;

@@ -11,8 +11,8 @@
 namespace {
 
 // The most of a save that one system call writes or reads. A kernel that preempts no thread
-// inside a call (this one, for one) lets a single 15 MB write hold its core for 20 ms, and a
-// frame's thread woken on that core waits all that time; a piece takes a fraction of a
+// inside a call (one built for preempt=none) lets a single 15 MB write hold its core for 20 ms,
+// and a frame's thread woken on that core waits all that time; a piece takes a fraction of a
 // millisecond.
 constexpr size_t FILE_PIECE = 256 * 1024;
 
