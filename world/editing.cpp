@@ -14,6 +14,13 @@ namespace {
 
 // Segments made on the faces a mined block opens: no friction, as the game has always had.
 constexpr double MINED_FACE_FRICTION = 0.0;
+
+// A step of a rebuild looks at no more cells than this many for each segment of its budget. A
+// cell takes tens of nanoseconds to look at and a segment hundreds to put into the space, and
+// without a bound solid rock with no open face in it, a world's deep ground, made one step of a
+// load take milliseconds.
+constexpr int CELLS_PER_SEGMENT = 32;
+
 // A placed block's top segment is a little rounded, so the player slides onto it.
 constexpr double PLACED_TOP_RADIUS = 1.0;
 
@@ -236,10 +243,12 @@ int dropLeavingSegments(cpSpace* space, std::vector<cpShape*>& leaving, int budg
 }
 
 // Gives the open faces of the cells from `nextCell` on their segments until at least `budget`
-// have been added or the grid ends; a cell's faces go in together. Returns how many were added.
+// have been added, CELLS_PER_SEGMENT cells for each have been looked at, or the grid ends; a
+// cell's faces go in together. Returns how many were added.
 int addFaceSegments(World& world, cpSpace* space, int& nextCell, int budget) {
     int added = 0;
-    for (; nextCell < WORLD_CELLS && added < budget; ++nextCell) {
+    const int endCell = std::min(WORLD_CELLS, nextCell + budget * CELLS_PER_SEGMENT);
+    for (; nextCell < endCell && added < budget; ++nextCell) {
         const int column = nextCell / WORLD_ROWS;
         const int row = nextCell % WORLD_ROWS;
         if (!blockIsSolid(cellAt(world, column, row))) {
