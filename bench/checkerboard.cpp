@@ -1,8 +1,8 @@
 #include "bench/checkerboard.h"
 
-#include <cerrno>
 #include <memory>
-#include <sys/stat.h>
+
+#include "base/file_system.h"
 
 #include "world/block_types.h"
 #include "world/player_record.h"
@@ -55,13 +55,16 @@ bool writeWorldSave(const std::string& directory, const World& world, const Play
     SaveFolder folder;
     folder.directory = directory;
     const std::string path = savePaths(directory).save;
-    struct stat status {};
-    if (lstat(path.c_str(), &status) == 0 || errno != ENOENT) {
+    if (lookAtFile(path).kind != KIND_NOTHING) {
         problem = path + " is there already: move it away first";
         return false;
     }
     SaveBytes bytes;
     encodeWorldSave(world, player, blockTypes, bytes);
-    return validateSave(bytes, blockTypes, problem) &&
-           writeSaveFile(folder, bytes, blockTypes, problem);
+    if (!validateSave(bytes, blockTypes, problem)) {
+        return false;
+    }
+    const SaveOutcome outcome = writeSaveBytes(folder, bytes, blockTypes);
+    problem = outcome.problem;
+    return outcome.saved;
 }

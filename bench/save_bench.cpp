@@ -80,7 +80,8 @@ void benchClicks(BenchTable& table, Game& game, const std::string& directory, in
     for (int i = 0; i < n; ++i) {
         ReadSave save;
         std::string said;
-        const bool usable = readUsableSave(game.saver.own.folder, game.blockTypes, save, said);
+        const bool usable =
+            readUsableSave(game.saver.own.folder, game.blockTypes, save.bytes, said);
         ok = usable && ok;
         const double start = benchSeconds();
         finishLoad(game, usable, save);

@@ -2,6 +2,7 @@
 
 #include <allegro5/allegro.h>
 
+#include "core/close_request.h"
 #include "core/mouse_press.h"
 #include "presentation/keyboard.h"
 
@@ -49,7 +50,7 @@ void dispatch(const ALLEGRO_EVENT& event, Game& game) {
 const char* runEventLoop(Game& game) {
     ALLEGRO_EVENT event;
     al_wait_for_event(game.eventQueue, &event);
-    while (event.type != ALLEGRO_EVENT_DISPLAY_CLOSE) {
+    while (!isCloseEvent(event)) {
         const ALLEGRO_EVENT copy = event; // handlers never see the loop's own record
         dispatch(copy, game);
         // The timer's events come 60 times a second, so a failure is seen within a tick.

@@ -213,7 +213,7 @@ void stopWorkers(Game& game) {
 void destroyGame(Game& game) {
     freeSpace(game);
     destroySaver(game.saver);
-    unlockSaveFolder(game.saveLock);
+    unlockFile(game.saveLock);
     if (game.stateLock != nullptr) {
         al_destroy_mutex(game.stateLock);
         game.stateLock = nullptr;

@@ -14,12 +14,13 @@
 #include "actors/enemy_thread.h"
 #include "actors/player.h"
 #include "actors/view.h"
+#include "base/file_lock.h"
 #include "base/game_random.h"
+#include "core/close_request.h"
 #include "core/saver.h"
 #include "presentation/atlas.h"
 #include "presentation/render_thread.h"
 #include "world/block_types.h"
-#include "world/save_lock.h"
 #include "world/world_grid.h"
 
 struct ALLEGRO_FONT;
@@ -71,7 +72,9 @@ struct Game {
     /// The Save and Load clicks, and the thread that writes and reads the save for them.
     Saver saver;
     /// The lock on the save folder, held for the whole run by a game with a window.
-    SaveLock saveLock;
+    FileLock saveLock;
+    /// Closes asked from outside the window, which close the game as its close button does.
+    CloseRequests closeRequests;
 };
 
 /// The first stage of every game: the generator seeded with START_SEED and the physics space.

@@ -3,8 +3,9 @@
 #include <allegro5/allegro.h>
 #include <cstdio>
 #include <cstdlib>
-#include <malloc.h>
 
+#include "base/process.h"
+#include "core/close_request.h"
 #include "core/event_loop.h"
 #include "core/game.h"
 #include "core/save_game.h"
@@ -14,7 +15,7 @@
 namespace {
 
 // Allocations from this size up are mapped on their own.
-constexpr int LARGE_BUFFER_BYTES = 1 << 20;
+constexpr size_t LARGE_BUFFER_BYTES = 1 << 20;
 
 void createOrLoadWorld(Game& game) {
     std::printf("Loading Blocks\n");
@@ -57,11 +58,14 @@ void shutDown(Game& game, int status) {
 int main(int, char**) {
     // Whole lines through a pipe, even from several threads.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    // Large buffers (a save's bytes, a load's cells) go back to the system when they are freed,
-    // instead of staying in the heap for the rest of the run.
-    mallopt(M_MMAP_THRESHOLD, LARGE_BUFFER_BYTES);
     // The grid is too large for the stack; the game lives as long as the process.
     static Game game;
+    // Before any thread is made: Ctrl+C, a closed terminal or a logout close the game as its
+    // window's close button does.
+    watchForCloseRequests(game.closeRequests);
+    // Large buffers (a save's bytes, a load's cells) go back to the system when they are freed,
+    // instead of staying in the heap for the rest of the run.
+    returnLargeBlocksToSystem(LARGE_BUFFER_BYTES);
     initGame(game);
     std::printf("Starting Tellurn " TELLURN_VERSION
                 "! Please note that this is mainly a debug window.\n");

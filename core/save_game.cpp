@@ -21,65 +21,6 @@ constexpr double LOAD_SECONDS_PER_TICK = 0.005;
 constexpr int LOAD_COLUMNS_PER_STEP = 8;
 constexpr int LOAD_SEGMENTS_PER_STEP = 500;
 
-// What became of a save that could not be loaded, for the end of Load's line. A save the check
-// refused is set aside at once, so that no later Save replaces it; one that could not be read
-// says nothing of its bytes and stays.
-std::string keepUnloadedSave(const SaveFolder& folder, const SavePaths& paths,
-                             SaveReadResult found) {
-    if (found == SAVE_UNREADABLE) {
-        return "left the save as it is";
-    }
-    std::string aside;
-    std::string why;
-    if (setAsideRefusedSave(paths.save, folder.gate, aside, why)) {
-        return "kept the refused save as " + aside;
-    }
-    return "the refused save stays as " + paths.save + ": " + why +
-           "; no save replaces it until you move it away";
-}
-
-// A whole save that may stand in for the save, as Load names it.
-struct StandIn {
-    std::string name;
-    SaveBytes bytes;
-    FileIdentity identity{};
-    bool whole = false;
-};
-
-// Reads and checks a file that may stand in; what is wrong with one that cannot is not said,
-// the save's own problem says enough.
-void readStandIn(const std::string& path, const BlockTypes& blockTypes, StandIn& standIn) {
-    std::string ignored;
-    standIn.whole =
-        readCheckedSave(path, blockTypes, standIn.bytes, ignored, &standIn.identity) == SAVE_READ;
-}
-
-StandIn named(const std::string& name) {
-    StandIn standIn;
-    standIn.name = name;
-    return standIn;
-}
-
-// The newer whole one of two stand-ins, the first on a tie; null when neither is whole.
-StandIn* newerWhole(StandIn& first, StandIn& second) {
-    if (!second.whole || (first.whole && !modifiedLater(second.identity, first.identity))) {
-        return first.whole ? &first : nullptr;
-    }
-    return &second;
-}
-
-// The line of a Load that could not take the save itself, and what it took instead.
-std::string standInLine(const SavePaths& paths, const SaveFolder& folder, SaveReadResult found,
-                        const std::string& problem, const StandIn* taken) {
-    const std::string instead = taken != nullptr ? "loaded " + taken->name + " instead" : "";
-    if (found == SAVE_MISSING) {
-        return taken != nullptr ? "No save found; " + instead + "\n" : "No save found\n";
-    }
-    const std::string kept = keepUnloadedSave(folder, paths, found);
-    return "Cannot load the save: " + problem + "; " + (taken ? instead + " and " : "") + kept +
-           "\n";
-}
-
 // Moved without a step, the body's box is reindexed at once, so that a placing click before
 // the next tick is checked against where the player is now.
 void placeBodyAtRest(Player& player, cpSpace* space) {
@@ -110,16 +51,6 @@ double steadySeconds() {
 
 } // namespace
 
-SaveOutcome writeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
-                      SaveFolder& folder, SaveBytes& bytes) {
-    encodeSave(cells, player, blockTypes, bytes);
-    SaveOutcome outcome{false, ""};
-    // The game never writes a file that its own Load would refuse.
-    outcome.saved = validateSave(bytes, blockTypes, outcome.problem) &&
-                    writeSaveFile(folder, bytes, blockTypes, outcome.problem);
-    return outcome;
-}
-
 void saySaveOutcome(const SaveOutcome& outcome, int clicks) {
     for (int click = 0; click < clicks; ++click) {
         if (!outcome.saved) {
@@ -131,34 +62,6 @@ void saySaveOutcome(const SaveOutcome& outcome, int clicks) {
         }
         std::printf("Saved the world!\n");
     }
-}
-
-bool readUsableSave(SaveFolder& folder, const BlockTypes& blockTypes, ReadSave& save,
-                    std::string& said) {
-    const SavePaths paths = savePaths(folder.directory);
-    std::string problem;
-    StandIn own = named(paths.save);
-    const SaveReadResult found =
-        readCheckedSave(paths.save, blockTypes, own.bytes, problem, &own.identity);
-    own.whole = found == SAVE_READ;
-    StandIn unfinished = named("the whole save an unfinished save left at " + paths.temporary);
-    readStandIn(paths.temporary, blockTypes, unfinished);
-    StandIn backup = named("the backup " + paths.backup); // read only when the save is no good
-    StandIn* taken = newerWhole(own, unfinished);
-    said.clear();
-    if (found == SAVE_READ && taken == &unfinished) {
-        said = unfinished.name + " is newer than the save; loaded it instead\n";
-    } else if (found != SAVE_READ) {
-        readStandIn(paths.backup, blockTypes, backup);
-        taken = newerWhole(backup, unfinished);
-        said = standInLine(paths, folder, found, problem, taken);
-    }
-    if (taken == nullptr) {
-        return false;
-    }
-    folder.trusted = taken->identity;
-    save.bytes.swap(taken->bytes);
-    return true;
 }
 
 void startLoad(Game& game, bool usable, ReadSave& save) {
@@ -218,9 +121,8 @@ void finishLoad(Game& game, bool usable, ReadSave& save) {
 bool saveWorld(Game& game) {
     SavedCells cells;
     snapshotCells(game.world, cells);
-    SaveBytes bytes;
     const SaveOutcome outcome =
-        writeSave(cells, game.player, game.blockTypes, game.saver.own.folder, bytes);
+        writeSave(cells, game.player, game.blockTypes, game.saver.own.folder);
     saySaveOutcome(outcome, 1);
     return outcome.saved;
 }
@@ -228,7 +130,7 @@ bool saveWorld(Game& game) {
 bool loadWorld(Game& game) {
     ReadSave save;
     std::string said;
-    const bool usable = readUsableSave(game.saver.own.folder, game.blockTypes, save, said);
+    const bool usable = readUsableSave(game.saver.own.folder, game.blockTypes, save.bytes, said);
     std::printf("%s", said.c_str());
     finishLoad(game, usable, save);
     return usable;

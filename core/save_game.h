@@ -1,7 +1,7 @@
 // The game's Save and Load: what a Save or Load click, or a load at start, does to the whole
-// game, with the console lines that say how it went. Each has one path for its file work and
-// one for what the main thread does, shared by the synchronous calls here (the load at start,
-// tests, the benchmark) and the saver thread (core/saver.h).
+// game, with the console lines that say how it went. The file work is world/save_file.h's; what
+// the main thread does with a save read is here, shared by the synchronous calls (the load at
+// start, tests, the benchmark) and the saver thread (core/saver.h).
 #pragma once
 
 #include <string>
@@ -10,35 +10,8 @@
 #include "core/read_save.h"
 #include "world/save_file.h"
 
-/// How writing a save went.
-struct SaveOutcome {
-    /// The new save is in place.
-    bool saved;
-    /// Why not; or, for a save in place, what became of the previous save when it could not be
-    /// kept as the backup (empty when all went well).
-    std::string problem;
-};
-
-/// Encodes the cells and the player, checks them and writes them as the save in the folder. The
-/// bytes must pass the game's own check (validateSave): a state that fails it is a failed save
-/// that touches no file. The file image is built in `bytes`, which a caller that saves again and
-/// again keeps, so that a save writes memory already there rather than fresh pages.
-SaveOutcome writeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
-                      SaveFolder& folder, SaveBytes& bytes);
-
 /// Says on the console how a write went, once for each of the `clicks` Save clicks it answers.
 void saySaveOutcome(const SaveOutcome& outcome, int clicks);
-
-/// Reads and checks the newest whole save in the folder: the save, or the whole save an
-/// unfinished save left at the temporary name when that is newer; when the save is missing or
-/// cannot be loaded, the newer of that one and the backup. A save read whole that the check
-/// refuses is set aside (SAVE_DAMAGED_SUFFIX) before anything can replace it; one that cannot be
-/// read stays where it is. `said` gets the line, if any, that says what was wrong, which save
-/// was loaded and what became of the save. The folder notes a usable save as this run's.
-/// Touches nothing but `save`, `said`, the folder and the files; returns true when `save` holds
-/// a save that loads.
-bool readUsableSave(SaveFolder& folder, const BlockTypes& blockTypes, ReadSave& save,
-                    std::string& said);
 
 /// Starts the main thread's part of a load, with a save that readUsableSave found usable: it
 /// takes the save's bytes, and over the next ticks (continueLoad) the grid takes its cells, the

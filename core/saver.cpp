@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
-#include <unistd.h>
 #include <utility>
 
 #include "base/game_assert.h"
+#include "base/process.h"
 #include "base/worker.h"
 #include "core/game.h"
 #include "core/save_game.h"
@@ -20,9 +19,6 @@ const char* const PREVIOUS_KEPT = "the previous save is kept";
 // here: the grid's 345 in three ticks.
 constexpr int SNAPSHOT_CHUNKS_PER_TICK = 120;
 
-// The highest nice value.
-constexpr int LOWEST_PRIORITY = 19;
-
 // ---- The saver thread ----
 
 // Takes the slot and writes it, without the mutex: a click meanwhile fills the slot again.
@@ -34,9 +30,8 @@ void writePending(Saver& saver) {
     shared.gate.placed = false;
     shared.gate.standing = PREVIOUS_KEPT;
     al_unlock_mutex(saver.mutex);
-    const SaveOutcome outcome =
-        writeSave(saver.own.writing.cells.cells, saver.own.writing.player, saver.own.blockTypes,
-                  saver.own.folder, saver.own.encoded);
+    const SaveOutcome outcome = writeSave(saver.own.writing.cells.cells, saver.own.writing.player,
+                                          saver.own.blockTypes, saver.own.folder);
     al_lock_mutex(saver.mutex);
     if (!shared.gate.closed) {
         saySaveOutcome(outcome, shared.writingClicks);
@@ -53,7 +48,7 @@ void readQueuedLoad(Saver& saver) {
     al_unlock_mutex(saver.mutex);
     ReadSave read;
     std::string said;
-    const bool usable = readUsableSave(saver.own.folder, saver.own.blockTypes, read, said);
+    const bool usable = readUsableSave(saver.own.folder, saver.own.blockTypes, read.bytes, said);
     al_lock_mutex(saver.mutex);
     if (!shared.gate.closed) {
         std::printf("%s", said.c_str());
@@ -69,7 +64,7 @@ void readQueuedLoad(Saver& saver) {
 // lowest, the saver's encoding and writing run on what the ticks and frames leave. Making one's
 // own thread nicer is always allowed; were it refused, the saver would only run as before.
 void lowerSaverPriority() {
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), LOWEST_PRIORITY);
+    lowerThisThreadPriority();
 }
 
 // Saves come first: a Load is queued only behind the saves clicked before it. Work is looked for

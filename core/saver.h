@@ -80,8 +80,6 @@ struct SaverOwn {
     /// The snapshot being written. At rest between writes; the main thread brings it up to date
     /// under the mutex once a load is in place, when no write can be in hand.
     SaveSnapshot writing;
-    /// The file image of the last save, kept for the next one.
-    SaveBytes encoded;
 };
 
 /// The main thread's own.

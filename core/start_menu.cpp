@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/close_request.h"
 #include "presentation/atlas.h"
 
 const MenuButton MENU_BUTTONS[6] = {
@@ -86,13 +87,13 @@ ALLEGRO_BITMAP* createMenuButton(ALLEGRO_DISPLAY* display) {
     return buttonBitmap;
 }
 
-// Serves the menu's events until New World or Load World is clicked; closing the window ends
-// the process with status 1.
+// Serves the menu's events until New World or Load World is clicked; closing the window, or a
+// close from outside, ends the process with status 1.
 void waitForChoice(MenuChoice& choice, ALLEGRO_BITMAP* buttonBitmap, ALLEGRO_FONT* font,
                    ALLEGRO_EVENT_QUEUE* eventQueue) {
     ALLEGRO_EVENT event;
     al_wait_for_event(eventQueue, &event);
-    while (event.type != ALLEGRO_EVENT_DISPLAY_CLOSE) {
+    while (!isCloseEvent(event)) {
         if (event.type == ALLEGRO_EVENT_MOUSE_BUTTON_DOWN) {
             applyMenuClick(choice, event.mouse.x, event.mouse.y);
             if (choice.finished) {

@@ -52,6 +52,6 @@ void applyMenuClick(MenuChoice& choice, int x, int y);
 
 /// Runs the menu until New World or Load World is clicked, then replaces the menu window by
 /// the game display at the chosen size (registered with eventQueue) and records the choice in
-/// player. Closing the window ends the process with status 1.
+/// player. Closing the window, or a close from outside, ends the process with status 1.
 void runStartMenu(Player& player, ALLEGRO_FONT* font, ALLEGRO_DISPLAY*& display,
                   ALLEGRO_EVENT_QUEUE* eventQueue);

@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "actors/physics.h"
+#include "base/file_lock.h"
+#include "core/close_request.h"
 #include "core/start_menu.h"
 #include "presentation/game_icon.h"
-#include "world/save_lock.h"
+#include "world/save_file.h"
 
 namespace {
 
@@ -33,15 +35,14 @@ void requireOrExit(bool present, const char* failureLine) {
 // Two copies of the game in one folder would write over each other's saves: the second one
 // ends before it reads or writes any. A folder that cannot be locked is played in all the same.
 void takeSaveFolderLock(Game& game) {
-    std::string problem;
-    const SaveLockResult locked =
-        lockSaveFolder(game.saver.own.folder.directory, game.saveLock, problem);
-    requireOrExit(locked != SAVE_LOCK_HELD,
+    const LockResult locked =
+        lockFile(game.saver.own.folder.directory + "/" + SAVE_LOCK_NAME, game.saveLock);
+    requireOrExit(locked.outcome != LOCK_HELD,
                   "Another copy of the game is using the save in this folder; close it first\n");
-    if (locked == SAVE_LOCK_UNAVAILABLE) {
+    if (locked.outcome == LOCK_UNAVAILABLE) {
         std::printf("Cannot lock the save folder: %s; a second copy of the game would not be "
                     "stopped\n",
-                    problem.c_str());
+                    locked.sentence.c_str());
     }
 }
 
@@ -81,6 +82,7 @@ void setWindowIcon(Game& game) {
 void createInputAndTimer(Game& game) {
     game.eventQueue = al_create_event_queue();
     requireOrExit(game.eventQueue != nullptr, "Failed to create event queue\n");
+    sendCloseRequestsTo(game.closeRequests, game.eventQueue);
     requireOrExit(al_install_mouse(), "Failed to initialize the mouse!\n");
     requireOrExit(al_install_keyboard(), "Failed to initialize the keyboard!\n");
     game.timer = al_create_timer(TICK_SECONDS);

@@ -1,14 +1,21 @@
 #!/usr/bin/env python3
-"""Fails when a game source includes a header from a folder above its own.
+"""Fails when a game source includes a header from a folder above its own, or an operating
+system's header outside the platform files.
 
 The game's folders, lowest first: base, world, actors, presentation, core. A file may include
-headers of its own folder and of the folders below it, never of one above."""
+headers of its own folder and of the folders below it, never of one above. Only a platform file,
+named for its platform (base/*_posix.cpp, base/*_windows.cpp), includes the system's own headers:
+everything else reaches the system through base/'s headers."""
 import re
 import subprocess
 import sys
 
 FOLDERS = ["base", "world", "actors", "presentation", "core"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^/"]+)/')
+SYSTEM_INCLUDE = re.compile(
+    r'^\s*#\s*include\s+<(fcntl\.h|unistd\.h|sys/[^>]*|malloc\.h|signal\.h|csignal|'
+    r'pthread\.h|windows\.h|io\.h)>')
+PLATFORM_FILE = re.compile(r"^base/\w+_(posix|windows)\.cpp$")
 
 
 def main():
@@ -23,10 +30,15 @@ def main():
                 match = INCLUDE.match(line)
                 if match and match.group(1) in FOLDERS and FOLDERS.index(match.group(1)) > own:
                     upward.append(f"{path}:{number}: includes {match.group(1)}/ from below it")
+                system = SYSTEM_INCLUDE.match(line)
+                if system and not PLATFORM_FILE.match(path):
+                    upward.append(f"{path}:{number}: includes <{system.group(1)}> outside the "
+                                  "platform files; add what it needs to a base/ header")
     for line in upward:
         print(line)
     if upward:
-        print(f"lint: {len(upward)} includes point up; the order is {', '.join(FOLDERS)}")
+        print(f"lint: {len(upward)} includes point up or reach the system; the order is "
+              f"{', '.join(FOLDERS)}")
         return 1
     print(f"lint: every include of {len(files)} game files points down")
     return 0

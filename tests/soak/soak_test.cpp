@@ -152,9 +152,9 @@ struct Soak {
     // Every save the game writes is one its own Load takes.
     void expectSaveLoads() {
         SaveBytes bytes;
-        std::string problem;
-        ASSERT_EQ(SAVE_READ, readSaveFile(directory.file(SAVE_FILE_NAME), bytes, problem));
-        ASSERT_TRUE(validateSave(bytes, test.blockTypes, problem)) << problem;
+        const SavedFile save =
+            readSavedFile(directory.file(SAVE_FILE_NAME), test.blockTypes, bytes);
+        ASSERT_EQ(SAVED_WHOLE, save.state) << save.why;
     }
 
     void pressHudButton(HudButton button) {

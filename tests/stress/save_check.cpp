@@ -19,8 +19,9 @@ int main(int argc, char** argv) {
     std::string problem;
     for (const std::string& path : {save, save + SAVE_BACKUP_SUFFIX}) {
         SaveBytes bytes;
-        if (readSaveFile(path, bytes, problem) == SAVE_READ &&
-            validateSave(bytes, blockTypes, problem)) {
+        const SavedFile found = readSavedFile(path, blockTypes, bytes);
+        problem = found.state == SAVED_NOTHING ? path + " is missing" : found.why;
+        if (found.state == SAVED_WHOLE) {
             std::printf("%s selected %d\n", path == save ? "save" : "backup",
                         bytes[HEADER_SELECTED]);
             return 0;

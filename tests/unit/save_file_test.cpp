@@ -170,7 +170,7 @@ TEST_F(SaveWorld, ACheckerboardLoadedInPlayEndsWithOneSegmentPerOpenFace) {
     test.fillCells(0, WORLD_COLUMNS - 1, 122, WORLD_ROWS - 2, BLOCK_DIRT); // its segments go
     ReadSave read;
     std::string found; // nothing to say of a save read whole
-    ASSERT_TRUE(readUsableSave(test.game.saver.own.folder, test.blockTypes, read, found));
+    ASSERT_TRUE(readUsableSave(test.game.saver.own.folder, test.blockTypes, read.bytes, found));
     const cpVect standing = cpBodyGetPosition(player.body);
     int ticks = 0;
     const std::string said = printedBy([&] {

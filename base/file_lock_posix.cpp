@@ -1,4 +1,5 @@
-#include "world/save_lock.h"
+// The lock file on Linux and other POSIX systems: flock on an open file.
+#include "base/file_lock.h"
 
 #include <cerrno>
 #include <cstring>
@@ -20,21 +21,23 @@ int openLockFile(const std::string& path) {
     return open(path.c_str(), O_RDONLY | FLAGS);
 }
 
+LockResult unavailable(const std::string& sentence) {
+    return {LOCK_UNAVAILABLE, sentence};
+}
+
 } // namespace
 
-SaveLockResult lockSaveFolder(const std::string& directory, SaveLock& lock, std::string& problem) {
-    const std::string path = directory + "/" + SAVE_LOCK_NAME;
+LockResult lockFile(const std::string& path, FileLock& lock) {
     const int file = openLockFile(path);
     if (file < 0) {
-        problem = errno == ELOOP ? path + " is a symbolic link, not a lock file"
-                                 : "cannot open " + path + " (" + std::strerror(errno) + ")";
-        return SAVE_LOCK_UNAVAILABLE;
+        return unavailable(errno == ELOOP
+                               ? path + " is a symbolic link, not a lock file"
+                               : "cannot open " + path + " (" + std::strerror(errno) + ")");
     }
     struct stat status {};
     if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
         close(file);
-        problem = path + " is not a regular file";
-        return SAVE_LOCK_UNAVAILABLE;
+        return unavailable(path + " is not a regular file");
     }
     while (flock(file, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
@@ -43,18 +46,17 @@ SaveLockResult lockSaveFolder(const std::string& directory, SaveLock& lock, std:
         }
         close(file);
         if (error == EWOULDBLOCK) {
-            return SAVE_LOCK_HELD;
+            return {LOCK_HELD, ""};
         }
-        problem = "cannot lock " + path + " (" + std::strerror(error) + ")";
-        return SAVE_LOCK_UNAVAILABLE;
+        return unavailable("cannot lock " + path + " (" + std::strerror(error) + ")");
     }
-    lock.file = file; // held until the file is closed, by unlockSaveFolder or at exit
-    return SAVE_LOCK_TAKEN;
+    lock.handle = file; // held until the file is closed, by unlockFile or at exit
+    return {LOCK_TAKEN, ""};
 }
 
-void unlockSaveFolder(SaveLock& lock) {
-    if (lock.file >= 0) {
-        close(lock.file);
-        lock.file = -1;
+void unlockFile(FileLock& lock) {
+    if (lock.handle != FILE_LOCK_NONE) {
+        close(static_cast<int>(lock.handle));
+        lock.handle = FILE_LOCK_NONE;
     }
 }
