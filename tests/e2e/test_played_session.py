@@ -15,6 +15,7 @@ saying that the save did not finish and that the Load after it is not done, and 
 its farewell."""
 
 import shutil
+import signal
 import struct
 import sys
 import tempfile
@@ -234,6 +235,52 @@ class PlayedSession(harness.GameTestCase):
         self.assertLess(game.exited_at - game.closed_at, 15 * harness.TOOLS.time_scale,
                         "ended within the deadline")
         self.assertFalse((Path(game.workdir) / SAVE_NAME).exists())
+
+    def test_every_way_out_keeps_the_save_clicked_just_before(self):
+        """Closed by its window, Ctrl+C, a logout or its terminal closing, during a Save on a disk
+        whose flush takes 700 ms, the game finishes the save and ends in order. A second signal
+        during that close (the disk hanging meanwhile) ends it at once, leaving no save but a
+        whole one."""
+        hung = Path(tempfile.mkdtemp(prefix="tellurn-e2e-hung-"))
+        self.addCleanup(shutil.rmtree, hung)
+        (hung / "flushes-hang").touch()
+        slow, hanging = "slow-fsync:700", "held-fsync:%s" % (hung / "flushes-hang")
+        ways = [("the close button", None, slow), ("SIGINT", [signal.SIGINT], slow),
+                ("SIGTERM", [signal.SIGTERM], slow), ("SIGHUP", [signal.SIGHUP], slow),
+                ("SIGINT twice", [signal.SIGINT, signal.SIGINT], hanging)]
+        for way, signals, fault in ways:
+            with self.subTest(way=way):
+                game = self.start_game(fault=fault)
+                game.click_menu(game.wait_for_menu(), "New World")
+                display = game.wait_for_game_display((WIDTH, HEIGHT))
+                game.wait_for_picture("the player on the grass", display, landed, 30)
+                column = DUG[0]
+                game.click(display, *cell_centre(column, SURFACE_ROW))
+                game.wait_for_picture("the dug cell", display, lambda s: s.pixel(
+                    *cell_centre(column, SURFACE_ROW)) == UNDERGROUND, 5)
+                game.click(display, WIDTH - 80, 10)
+                time.sleep(0.05)
+                if signals is None:
+                    game.close(display)
+                for number in signals or []:
+                    game.process.send_signal(number)
+                    game.wait_for_line("Stopping threads")  # the close is under way
+                status = game.wait_exit(30)
+                lines = game.lines()
+                save = Path(game.workdir) / SAVE_NAME
+                if signals is not None and len(signals) > 1:
+                    self.assertEqual(-signals[-1], status, "the second signal ends it at once")
+                    self.assertNotIn(FAREWELL, lines)
+                    self.assertTrue(not save.exists() or len(save.read_bytes()) == SAVE_SIZE,
+                                    "only a whole save stands at the save's name")
+                    continue
+                self.assertEqual(0, status)
+                self.assertEqual(["Saved the world!"], said(lines))
+                self.assertEqual(FAREWELL, lines[-1], "the farewell is the last line")
+                data = save.read_bytes()
+                self.assertEqual(SAVE_SIZE, len(data))
+                record = 304 + (column * harness.WORLD_ROWS + SURFACE_ROW) * RECORD.size
+                self.assertEqual(6, RECORD.unpack_from(data, record)[1], "the dug cell is saved")
 
     def save(self, game, display, count):
         """Clicks Save and waits for the count-th "Saved the world!"."""
