@@ -92,7 +92,9 @@ FileResult finishNewFile(NewFile& file, FileIdentity& identity);
 void abandonNewFile(NewFile& file);
 
 /// Moves `from` to `to` where nothing stands at `to`: FILE_TAKEN otherwise, and nothing is
-/// replaced, whatever the file system.
+/// replaced, whatever the file system. Like every move here, one that the system refuses only
+/// while another program holds the file for a moment (an antivirus, a search indexer) is tried
+/// again for a bounded time where a platform has such programs.
 FileResult moveNoReplace(const std::string& from, const std::string& to);
 
 /// Moves `from` to `to`, replacing a file that stands there.

@@ -170,8 +170,9 @@ FileResult moveNoReplace(const std::string& from, const std::string& to) {
     if (!flagUnsupported(errno)) {
         return failed("cannot rename it to", to, errno);
     }
-    // Where the file system cannot promise it, a look first does: no other copy of the game
-    // works in the folder (its lock).
+    // Where the file system cannot promise it, a look first does. Between the look and the move
+    // only another program could put a file there: no other copy of the game saves in a folder
+    // whose lock it holds (where the folder cannot be locked, the game says so at start).
     struct stat status {};
     if (lstat(to.c_str(), &status) == 0) {
         return failed("cannot rename it to", to, EEXIST);

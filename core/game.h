@@ -4,7 +4,9 @@
 //
 // Lifecycle: initGame, then either the window's start-up (core/system.h) or buildHeadlessGame;
 // createWorkers and startWorkers when there is a display (the saver with them); tickGame once
-// per timer event; stopWorkers, then finishSaver; destroyGame.
+// per timer event; stopWorkers, then finishSaver. Tests and the benchmark end with destroyGame;
+// the game itself ends its process instead, where the operating system frees everything at
+// once and a saver left behind at the close may still be running.
 #pragma once
 
 #include <allegro5/allegro.h>

@@ -59,7 +59,9 @@ bool segmentRebuildPending(const SegmentRebuild& rebuild);
 
 /// Goes on with a rebuild by at most `budget` segments: first the old ones leave the space
 /// (and its index forgets them, sweepDroppedSegments), then cells get new ones on their open
-/// faces, a cell's faces together (so up to three more). Returns true when it is finished.
+/// faces, a cell's faces together (so up to three more), looking at no more than a bounded
+/// number of cells for each segment of the budget, so that solid rock costs a step no more than
+/// open ground. Returns true when it is finished.
 bool continueSegmentRebuild(World& world, cpSpace* space, SegmentRebuild& rebuild, int budget);
 
 /// Checks the segment rule over the whole grid and space. On a break, returns false and says
