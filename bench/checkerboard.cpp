@@ -59,12 +59,9 @@ bool writeWorldSave(const std::string& directory, const World& world, const Play
         problem = path + " is there already: move it away first";
         return false;
     }
-    SaveBytes bytes;
-    encodeWorldSave(world, player, blockTypes, bytes);
-    if (!validateSave(bytes, blockTypes, problem)) {
-        return false;
-    }
-    const SaveOutcome outcome = writeSaveBytes(folder, bytes, blockTypes);
+    SavedCells cells;
+    snapshotCells(world, cells);
+    const SaveOutcome outcome = writeSave(cells, player, blockTypes, folder);
     problem = outcome.problem;
     return outcome.saved;
 }

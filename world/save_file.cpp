@@ -1,6 +1,12 @@
 #include "world/save_file.h"
 
+#include <algorithm>
+
 namespace {
+
+// A save is encoded, checked and written this much at a time, so that no buffer of the whole
+// file is ever made.
+constexpr size_t SAVE_PIECE = 256 * 1024;
 
 // What stands where as the gate last heard; only the saving thread writes it.
 std::string standingOf(const SaveGate* gate) {
@@ -69,7 +75,8 @@ bool setAsideRefused(SaveGate* gate, bool& stopped, const std::string& save, std
 
 struct SaveRun {
     SaveFolder& folder;
-    const SaveBytes& bytes;
+    const SavedCells& cells;
+    const Player& player;
     const BlockTypes& blockTypes;
     SaveProgress progress;
     /// The new save's file once it is written.
@@ -134,7 +141,28 @@ SavedFile lookAtPrevious(const SaveRun& run) {
     return readSavedFile(save, run.blockTypes, bytes);
 }
 
-// The bytes into a file the game creates itself at the temporary name, flushed.
+// Encodes, checks and writes the save into `file` a piece at a time. The game never writes a
+// file that its own Load would refuse: a piece the check refuses ends the write.
+FileResult writePieces(const SaveRun& run, NewFile& file) {
+    std::vector<uint8_t> piece(SAVE_PIECE);
+    SavePieceCheck check;
+    std::string refused;
+    for (size_t offset = 0; offset < SAVE_FILE_SIZE; offset += SAVE_PIECE) {
+        const size_t size = std::min(SAVE_PIECE, SAVE_FILE_SIZE - offset);
+        encodeSavePiece(run.cells, run.player, run.blockTypes, offset, size, piece.data());
+        if (!checkSavePiece(check, piece.data(), size, run.blockTypes, refused)) {
+            return {FILE_FAILED, refused, refused};
+        }
+        const FileResult written = writeNewFile(file, piece.data(), size);
+        if (written.outcome != FILE_DONE) {
+            return written;
+        }
+    }
+    return finishSavePieceCheck(check, refused) ? FileResult{FILE_DONE, "", ""}
+                                                : FileResult{FILE_FAILED, refused, refused};
+}
+
+// The new save into a file the game creates itself at the temporary name, flushed.
 FileResult writeNew(SaveRun& run) {
     NewFile file;
     const std::string& temporary = run.progress.paths.temporary;
@@ -144,7 +172,7 @@ FileResult writeNew(SaveRun& run) {
         return result;
     }
     run.progress.newCreated = true;
-    result = writeNewFile(file, run.bytes.data(), run.bytes.size());
+    result = writePieces(run, file);
     if (result.outcome != FILE_DONE) {
         abandonNewFile(file);
         return result;
@@ -201,20 +229,8 @@ FileResult takeStep(SaveRun& run, SaveStep step) {
 
 SaveOutcome writeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
                       SaveFolder& folder) {
-    SaveBytes bytes;
-    encodeSave(cells, player, blockTypes, bytes);
-    SaveOutcome outcome{false, ""};
-    // The game never writes a file that its own Load would refuse.
-    if (!validateSave(bytes, blockTypes, outcome.problem)) {
-        return outcome;
-    }
-    return writeSaveBytes(folder, bytes, blockTypes);
-}
-
-SaveOutcome writeSaveBytes(SaveFolder& folder, const SaveBytes& bytes,
-                           const BlockTypes& blockTypes) {
-    SaveRun run{folder, bytes, blockTypes, startSaveProgress(savePaths(folder.directory)),
-                {},     false};
+    const SavePaths paths = savePaths(folder.directory);
+    SaveRun run{folder, cells, player, blockTypes, startSaveProgress(paths), {}, false};
     SaveStep step = SAVE_LOOK_AT_LEFTOVER;
     while (step != SAVE_DONE && step != SAVE_FAILED) {
         run.progress.result = takeStep(run, step);

@@ -32,17 +32,14 @@ struct SaveOutcome {
     std::string problem;
 };
 
-/// Encodes the cells and the player, checks them and writes them as the save in the folder. The
-/// bytes must pass the game's own check (validateSave): a state that fails it is a failed save
-/// that touches no file. The previous save becomes the backup if it is a good save (this run's
-/// own, or read and checked now); one the check refuses is set aside as damaged, one that cannot
-/// be read is kept aside.
+/// Writes the cells and the player as the save in the folder, encoded and checked a piece at a
+/// time on their way to the disk: no buffer of the whole file is made. The bytes must pass the
+/// game's own check (validateSave): a state that fails it is a failed save, whose temporary file
+/// goes again. The previous save becomes the backup if it is a good save (this run's own, or
+/// read and checked now); one the check refuses is set aside as damaged, one that cannot be read
+/// is kept aside.
 SaveOutcome writeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
                       SaveFolder& folder);
-
-/// Writes `bytes`, already checked, as the save in the folder (writeSave's file work).
-SaveOutcome writeSaveBytes(SaveFolder& folder, const SaveBytes& bytes,
-                           const BlockTypes& blockTypes);
 
 /// Reads the file at `path` into `bytes` and checks it: SAVED_WHOLE only for a save that loads.
 /// Never blocks: anything but a regular file is unreadable at once.
