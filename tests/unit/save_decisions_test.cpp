@@ -14,16 +14,17 @@ const std::string S = PATHS.save;
 const std::string T = PATHS.temporary;
 const std::string B = PATHS.backup;
 
-const std::map<SaveStep, const char*> STEP_NAMES = {
-    {SAVE_LOOK_AT_LEFTOVER, "look-leftover"},
+// Short names of the steps, in the rows below.
+const std::map<SaveStep, std::string> STEP_NAMES = {
+    {SAVE_LOOK_AT_LEFTOVER, "leftover"},
     {SAVE_REMOVE_LEFTOVER, "remove-leftover"},
     {SAVE_KEEP_LEFTOVER, "keep-leftover"},
     {SAVE_WRITE_NEW, "write"},
-    {SAVE_LOOK_AT_PREVIOUS, "look-previous"},
+    {SAVE_LOOK_AT_PREVIOUS, "previous"},
     {SAVE_SWAP, "swap"},
-    {SAVE_SWAPPED_OUT_TO_BACKUP, "swapped-out-to-backup"},
-    {SAVE_KEEP_SWAPPED_OUT, "keep-swapped-out"},
-    {SAVE_PREVIOUS_TO_BACKUP, "previous-to-backup"},
+    {SAVE_SWAPPED_OUT_TO_BACKUP, "swapped-to-backup"},
+    {SAVE_KEEP_SWAPPED_OUT, "keep-swapped"},
+    {SAVE_PREVIOUS_TO_BACKUP, "to-backup"},
     {SAVE_KEEP_PREVIOUS, "keep-previous"},
     {SAVE_SET_ASIDE_REFUSED, "set-aside"},
     {SAVE_PLACE_NEW, "place"},
@@ -35,16 +36,13 @@ const std::map<SaveStep, const char*> STEP_NAMES = {
 
 struct SaveRow {
     const char* name;
-    SavedFileState leftover;
-    SavedFileState previous;
-    /// The steps that do not succeed, and how.
-    std::map<SaveStep, FileOutcome> failing;
-    /// The new save's file cannot even be created.
-    bool createFails;
+    SavedFileState leftover, previous;
+    /// The steps that fail, by name: "swap" fails, "swap:unsupported" cannot be done on this file
+    /// system, "create" is the new file not even created.
+    std::string failing;
     /// A backup stands after the moves.
     bool backupStands;
-    const char* steps;
-    std::string words;
+    std::string steps, words;
 };
 
 // Takes a Save through its decisions, each step going as the row says; keeping aside takes
@@ -54,25 +52,28 @@ std::string walkSave(const SaveRow& row, std::string& words) {
     progress.backupStands = row.backupStands;
     progress.leftover = {row.leftover, "bad leftover", {}}; // as the looks find them
     progress.previous = {row.previous, "bad previous", {}};
+    const std::string failing = " " + row.failing + " ";
     std::string steps;
     for (SaveStep step = SAVE_LOOK_AT_LEFTOVER;; step = nextSaveStep(progress)) {
-        steps += std::string(steps.empty() ? "" : " ") + STEP_NAMES.at(step);
+        const std::string name = STEP_NAMES.at(step);
+        steps += (steps.empty() ? "" : " ") + name;
         if (step == SAVE_DONE || step == SAVE_FAILED) {
             break;
         }
-        const auto fails = row.failing.find(step);
-        const bool done =
-            fails == row.failing.end() && !(step == SAVE_WRITE_NEW && row.createFails);
-        progress.result = done
-                              ? FileResult{FILE_DONE, "", ""}
-                              : FileResult{fails != row.failing.end() ? fails->second : FILE_FAILED,
-                                           "cannot do it (Denied)", "Denied"};
-        const bool keeping = step == SAVE_KEEP_LEFTOVER || step == SAVE_KEEP_SWAPPED_OUT ||
-                             step == SAVE_KEEP_PREVIOUS;
+        const bool created =
+            step == SAVE_WRITE_NEW && failing.find(" create ") == std::string::npos;
+        const bool unsupported = failing.find(" " + name + ":unsupported ") != std::string::npos;
+        const bool done = failing.find(" " + name + " ") == std::string::npos && !unsupported &&
+                          (step != SAVE_WRITE_NEW || created);
+        progress.result = {done          ? FILE_DONE
+                           : unsupported ? FILE_UNSUPPORTED
+                                         : FILE_FAILED,
+                           done ? "" : "cannot do it (Denied)", done ? "" : "Denied"};
+        const bool keeping = name.rfind("keep", 0) == 0;
         if (keeping || step == SAVE_SET_ASIDE_REFUSED) {
             progress.keptAs = !done ? "no room" : keeping ? "K" : "D";
         }
-        progress.newCreated = progress.newCreated || (step == SAVE_WRITE_NEW && !row.createFails);
+        progress.newCreated = progress.newCreated || created;
         progress.last = step;
     }
     words = saveWords(progress);
@@ -82,190 +83,73 @@ std::string walkSave(const SaveRow& row, std::string& words) {
 } // namespace
 
 TEST(SaveDecisions, EachStepOfASaveFollowsFromHowTheLastOneWent) {
-    const std::string keptAside =
-        "cannot keep the previous save as " + B + " (Denied); kept it as K";
+    const std::string written = "leftover write previous ";
+    const std::string notBackup = "cannot keep the previous save as " + B + " (Denied)";
+    const std::string notPlaced = "cannot put the new save in place as " + S + " (Denied)";
+    const std::string staysNew = "; the new save stays as " + T + ", which Load takes";
     const SaveRow rows[] = {
-        {"the first save",
-         SAVED_NOTHING,
-         SAVED_NOTHING,
-         {},
-         false,
-         false,
-         "look-leftover write look-previous place flush done",
+        {"the first save", SAVED_NOTHING, SAVED_NOTHING, "", false, written + "place flush done",
          ""},
-        {"a good previous save becomes the backup",
-         SAVED_NOTHING,
-         SAVED_WHOLE,
-         {},
-         false,
-         true,
-         "look-leftover write look-previous swap swapped-out-to-backup flush done",
-         ""},
-        {"no swap on this file system: two moves",
-         SAVED_NOTHING,
-         SAVED_WHOLE,
-         {{SAVE_SWAP, FILE_UNSUPPORTED}},
-         false,
-         true,
-         "look-leftover write look-previous swap previous-to-backup place flush done",
-         ""},
-        {"the swap fails: the new save goes again",
-         SAVED_NOTHING,
-         SAVED_WHOLE,
-         {{SAVE_SWAP, FILE_FAILED}},
-         false,
-         true,
-         "look-leftover write look-previous swap remove-new failed",
-         "cannot put the new save in place as " + S + " (Denied)"},
-        {"the swapped-out save cannot become the backup: kept aside",
-         SAVED_NOTHING,
-         SAVED_WHOLE,
-         {{SAVE_SWAPPED_OUT_TO_BACKUP, FILE_FAILED}},
-         false,
-         true,
-         "look-leftover write look-previous swap swapped-out-to-backup keep-swapped-out flush done",
-         keptAside + " and the older backup stays"},
-        {"... nor kept aside: it stays at the temporary name",
-         SAVED_NOTHING,
-         SAVED_WHOLE,
-         {{SAVE_SWAPPED_OUT_TO_BACKUP, FILE_FAILED}, {SAVE_KEEP_SWAPPED_OUT, FILE_FAILED}},
-         false,
-         true,
-         "look-leftover write look-previous swap swapped-out-to-backup keep-swapped-out flush done",
-         "cannot keep the previous save as " + B + " (Denied); the previous save stays as " + T +
-             " (no room)"},
-        {"two moves: the previous save cannot become the backup, kept aside",
-         SAVED_NOTHING,
-         SAVED_WHOLE,
-         {{SAVE_SWAP, FILE_UNSUPPORTED}, {SAVE_PREVIOUS_TO_BACKUP, FILE_FAILED}},
-         false,
-         false,
-         "look-leftover write look-previous swap previous-to-backup keep-previous place flush done",
-         keptAside + " and there is no backup"},
-        {"two moves: ... nor kept aside: the save is as it was",
-         SAVED_NOTHING,
-         SAVED_WHOLE,
-         {{SAVE_SWAP, FILE_UNSUPPORTED},
-          {SAVE_PREVIOUS_TO_BACKUP, FILE_FAILED},
-          {SAVE_KEEP_PREVIOUS, FILE_FAILED}},
-         false,
-         true,
-         "look-leftover write look-previous swap previous-to-backup keep-previous remove-new "
-         "failed",
-         "cannot keep the previous save as " + B +
-             " (Denied), nor keep it aside (no room); the save is as it was"},
-        {"two moves: the new save cannot take its name after the previous one left it",
-         SAVED_NOTHING,
-         SAVED_WHOLE,
-         {{SAVE_SWAP, FILE_UNSUPPORTED}, {SAVE_PLACE_NEW, FILE_FAILED}},
-         false,
-         true,
-         "look-leftover write look-previous swap previous-to-backup place failed",
-         "cannot put the new save in place as " + S + " (Denied); the new save stays as " + T +
-             ", which Load takes"},
-        {"the first save cannot take its name",
-         SAVED_NOTHING,
-         SAVED_NOTHING,
-         {{SAVE_PLACE_NEW, FILE_FAILED}},
-         false,
-         false,
-         "look-leftover write look-previous place failed",
-         "cannot put the new save in place as " + S + " (Denied); the new save stays as " + T +
-             ", which Load takes"},
-        {"a refused previous save is set aside, never the backup",
-         SAVED_NOTHING,
-         SAVED_REFUSED,
-         {},
-         false,
-         true,
-         "look-leftover write look-previous set-aside place flush done",
+        {"a good previous save becomes the backup", SAVED_NOTHING, SAVED_WHOLE, "", true,
+         written + "swap swapped-to-backup flush done", ""},
+        {"no swap on this file system: two moves", SAVED_NOTHING, SAVED_WHOLE, "swap:unsupported",
+         true, written + "swap to-backup place flush done", ""},
+        {"the swap fails: the new save goes again", SAVED_NOTHING, SAVED_WHOLE, "swap", true,
+         written + "swap remove-new failed", notPlaced},
+        {"the swapped-out save cannot become the backup", SAVED_NOTHING, SAVED_WHOLE,
+         "swapped-to-backup", true, written + "swap swapped-to-backup keep-swapped flush done",
+         notBackup + "; kept it as K and the older backup stays"},
+        {"... nor be kept aside", SAVED_NOTHING, SAVED_WHOLE, "swapped-to-backup keep-swapped",
+         true, written + "swap swapped-to-backup keep-swapped flush done",
+         notBackup + "; the previous save stays as " + T + " (no room)"},
+        {"two moves: no backup, kept aside", SAVED_NOTHING, SAVED_WHOLE,
+         "swap:unsupported to-backup", false,
+         written + "swap to-backup keep-previous place flush done",
+         notBackup + "; kept it as K and there is no backup"},
+        {"two moves: nor kept aside", SAVED_NOTHING, SAVED_WHOLE,
+         "swap:unsupported to-backup keep-previous", true,
+         written + "swap to-backup keep-previous remove-new failed",
+         notBackup + ", nor keep it aside (no room); the save is as it was"},
+        {"two moves: the new save cannot take the name left free", SAVED_NOTHING, SAVED_WHOLE,
+         "swap:unsupported place", true, written + "swap to-backup place failed",
+         notPlaced + staysNew},
+        {"the first save cannot take its name", SAVED_NOTHING, SAVED_NOTHING, "place", false,
+         written + "place failed", notPlaced + staysNew},
+        {"a refused previous save is set aside", SAVED_NOTHING, SAVED_REFUSED, "", true,
+         written + "set-aside place flush done",
          "the previous save was refused (bad previous); kept it as D"},
-        {"... and when it cannot be, nothing replaces it",
-         SAVED_NOTHING,
-         SAVED_REFUSED,
-         {{SAVE_SET_ASIDE_REFUSED, FILE_FAILED}},
-         false,
-         true,
-         "look-leftover write look-previous set-aside remove-new failed",
+        {"... or else nothing replaces it", SAVED_NOTHING, SAVED_REFUSED, "set-aside", true,
+         written + "set-aside remove-new failed",
          "the save " + S +
-             " is refused (bad previous) and cannot be set aside: no room; move it away to save "
-             "over it"},
-        {"an unreadable previous save is kept aside, never the backup",
-         SAVED_NOTHING,
-         SAVED_UNREADABLE,
-         {},
-         false,
-         true,
-         "look-leftover write look-previous keep-previous place flush done",
+             " is refused (bad previous) and cannot be set aside: no room; move it "
+             "away to save over it"},
+        {"an unreadable previous save is kept aside", SAVED_NOTHING, SAVED_UNREADABLE, "", true,
+         written + "keep-previous place flush done",
          "cannot keep the previous save as the backup: bad previous; kept it as K and the older "
          "backup stays"},
-        {"... and when it cannot be, nothing replaces it",
-         SAVED_NOTHING,
-         SAVED_UNREADABLE,
-         {{SAVE_KEEP_PREVIOUS, FILE_FAILED}},
-         false,
-         true,
-         "look-leftover write look-previous keep-previous remove-new failed",
-         "the previous save cannot be read (bad previous) nor kept aside (no room); the save is as "
-         "it was"},
-        {"a whole save left at the temporary name is kept aside first",
-         SAVED_WHOLE,
-         SAVED_REFUSED,
-         {},
-         false,
-         true,
-         "look-leftover keep-leftover write look-previous set-aside place flush done",
+        {"... or else nothing replaces it", SAVED_NOTHING, SAVED_UNREADABLE, "keep-previous", true,
+         written + "keep-previous remove-new failed",
+         "the previous save cannot be read (bad previous) nor kept aside (no room); the save is "
+         "as it was"},
+        {"a whole leftover is kept aside first", SAVED_WHOLE, SAVED_REFUSED, "", true,
+         "leftover keep-leftover write previous set-aside place flush done",
          "found a whole save that did not finish at " + T +
              "; kept it as K; the previous save was refused (bad previous); kept it as D"},
-        {"an unreadable leftover that cannot be kept aside stops the save",
-         SAVED_UNREADABLE,
-         SAVED_WHOLE,
-         {{SAVE_KEEP_LEFTOVER, FILE_FAILED}},
-         false,
-         true,
-         "look-leftover keep-leftover failed",
+        {"a leftover that cannot be kept aside stops the save", SAVED_UNREADABLE, SAVED_WHOLE,
+         "keep-leftover", true, "leftover keep-leftover failed",
          "found a file that cannot be read at " + T +
              " (bad leftover), which cannot be kept aside: no room; move it away"},
-        {"a leftover with no world is removed",
-         SAVED_NO_WORLD,
-         SAVED_NOTHING,
-         {},
-         false,
-         false,
-         "look-leftover remove-leftover write look-previous place flush done",
-         ""},
-        {"... and when it cannot be, the save fails",
-         SAVED_REFUSED,
-         SAVED_NOTHING,
-         {{SAVE_REMOVE_LEFTOVER, FILE_FAILED}},
-         false,
-         false,
-         "look-leftover remove-leftover failed",
-         "cannot do it (Denied)"},
-        {"a directory at the temporary name",
-         SAVED_DIRECTORY,
-         SAVED_WHOLE,
-         {},
-         false,
-         true,
-         "look-leftover failed",
+        {"a leftover with no world is removed", SAVED_NO_WORLD, SAVED_NOTHING, "", false,
+         "leftover remove-leftover write previous place flush done", ""},
+        {"... or else the save fails", SAVED_REFUSED, SAVED_NOTHING, "remove-leftover", false,
+         "leftover remove-leftover failed", "cannot do it (Denied)"},
+        {"a directory at the temporary name", SAVED_DIRECTORY, SAVED_WHOLE, "", true,
+         "leftover failed",
          "cannot create " + T + ": a directory stands at that name; move it away"},
-        {"the new save cannot be written: it goes again",
-         SAVED_NOTHING,
-         SAVED_WHOLE,
-         {{SAVE_WRITE_NEW, FILE_FAILED}},
-         false,
-         true,
-         "look-leftover write remove-new failed",
-         "cannot do it (Denied)"},
-        {"the new save cannot be created: nothing to remove",
-         SAVED_NOTHING,
-         SAVED_WHOLE,
-         {},
-         true,
-         true,
-         "look-leftover write failed",
-         "cannot do it (Denied)"},
+        {"the new save cannot be written: it goes again", SAVED_NOTHING, SAVED_WHOLE, "write", true,
+         "leftover write remove-new failed", "cannot do it (Denied)"},
+        {"the new save cannot be created", SAVED_NOTHING, SAVED_WHOLE, "create", true,
+         "leftover write failed", "cannot do it (Denied)"},
     };
     for (const SaveRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -276,91 +160,47 @@ TEST(SaveDecisions, EachStepOfASaveFollowsFromHowTheLastOneWent) {
 }
 
 TEST(SaveDecisions, LoadTakesTheNewestWholeSaveAndSaysWhatBecameOfTheSave) {
-    const auto file = [](SavedFileState state, int64_t time) {
-        return SavedFile{state, state == SAVED_WHOLE ? "" : "it is bad", {true, 1, 2, 3, time}};
+    const auto whole = [](int64_t time) {
+        return SavedFile{SAVED_WHOLE, "", {true, 1, 2, 3, time}};
     };
-    const SavedFile none = file(SAVED_NOTHING, 0);
-    const SetAside setAsideDone{true, S + ".damaged", ""};
-    const SetAside setAsideFails{false, "", "no room"};
+    const SavedFile refused{SAVED_REFUSED, "it is bad", {true, 1, 2, 3, 1}};
+    const SavedFile unreadable{SAVED_UNREADABLE, "it is bad", {}};
+    const SavedFile none{SAVED_NOTHING, "", {}};
+    const SetAside notAsked{false, "", ""};
+    const SetAside setAside{true, S + ".damaged", ""};
+    const SetAside cannot{false, "", "no room"};
     const std::string unfinished = "the whole save an unfinished save left at " + T;
+    const std::string cannotLoad = "Cannot load the save: it is bad; ";
+    const std::string backupInstead = "loaded the backup " + B + " instead";
     const struct {
         const char* name;
         SavedFile save, temporary, backup;
-        SetAside setAside;
         LoadSource source;
-        bool setSaveAside;
+        const SetAside& setAside; // what setting the save aside did, when the choice asks for it
         std::string line;
     } rows[] = {
-        {"the save", file(SAVED_WHOLE, 5), none, none, {}, LOAD_SAVE, false, ""},
-        {"a newer whole save at the temporary name",
-         file(SAVED_WHOLE, 5),
-         file(SAVED_WHOLE, 6),
-         none,
-         {},
-         LOAD_TEMPORARY,
-         false,
-         unfinished + " is newer than the save; loaded it instead\n"},
-        {"an older one there, or as old",
-         file(SAVED_WHOLE, 5),
-         file(SAVED_WHOLE, 5),
-         none,
-         {},
-         LOAD_SAVE,
-         false,
-         ""},
-        {"no save at all", none, none, none, {}, LOAD_NOTHING, false, "No save found\n"},
-        {"no save but a backup",
-         none,
-         file(SAVED_REFUSED, 9),
-         file(SAVED_WHOLE, 1),
-         {},
-         LOAD_BACKUP,
-         false,
-         "No save found; loaded the backup " + B + " instead\n"},
-        {"no save, and the temporary newer than the backup",
-         none,
-         file(SAVED_WHOLE, 2),
-         file(SAVED_WHOLE, 1),
-         {},
-         LOAD_TEMPORARY,
-         false,
-         "No save found; loaded " + unfinished + " instead\n"},
-        {"a tie goes to the backup",
-         none,
-         file(SAVED_WHOLE, 1),
-         file(SAVED_WHOLE, 1),
-         {},
-         LOAD_BACKUP,
-         false,
-         "No save found; loaded the backup " + B + " instead\n"},
-        {"a refused save with no backup is set aside", file(SAVED_REFUSED, 5), none, none,
-         setAsideDone, LOAD_NOTHING, true,
-         "Cannot load the save: it is bad; kept the refused save as " + S + ".damaged\n"},
-        {"... or stays, saying so, when it cannot be", file(SAVED_REFUSED, 5), none, none,
-         setAsideFails, LOAD_NOTHING, true,
-         "Cannot load the save: it is bad; the refused save stays as " + S +
+        {"the save", whole(5), none, none, LOAD_SAVE, notAsked, ""},
+        {"a newer whole save at the temporary name", whole(5), whole(6), none, LOAD_TEMPORARY,
+         notAsked, unfinished + " is newer than the save; loaded it instead\n"},
+        {"an older one there, or as old", whole(5), whole(5), none, LOAD_SAVE, notAsked, ""},
+        {"no save at all", none, none, none, LOAD_NOTHING, notAsked, "No save found\n"},
+        {"no save but a backup", none, refused, whole(1), LOAD_BACKUP, notAsked,
+         "No save found; " + backupInstead + "\n"},
+        {"no save, the temporary newer than the backup", none, whole(2), whole(1), LOAD_TEMPORARY,
+         notAsked, "No save found; loaded " + unfinished + " instead\n"},
+        {"a tie goes to the backup", none, whole(1), whole(1), LOAD_BACKUP, notAsked,
+         "No save found; " + backupInstead + "\n"},
+        {"a refused save with no backup is set aside", refused, none, none, LOAD_NOTHING, setAside,
+         cannotLoad + "kept the refused save as " + S + ".damaged\n"},
+        {"... or stays, saying so", refused, none, none, LOAD_NOTHING, cannot,
+         cannotLoad + "the refused save stays as " + S +
              ": no room; no save replaces it until you move it away\n"},
-        {"a refused save and a good backup", file(SAVED_REFUSED, 5), none, file(SAVED_WHOLE, 1),
-         setAsideDone, LOAD_BACKUP, true,
-         "Cannot load the save: it is bad; loaded the backup " + B +
-             " instead and kept the refused save as " + S + ".damaged\n"},
-        {"an unreadable save stays where it is",
-         file(SAVED_UNREADABLE, 5),
-         none,
-         file(SAVED_WHOLE, 1),
-         {},
-         LOAD_BACKUP,
-         false,
-         "Cannot load the save: it is bad; loaded the backup " + B +
-             " instead and left the save as it is\n"},
-        {"an unreadable save and a refused backup",
-         file(SAVED_UNREADABLE, 5),
-         none,
-         file(SAVED_REFUSED, 1),
-         {},
-         LOAD_NOTHING,
-         false,
-         "Cannot load the save: it is bad; left the save as it is\n"},
+        {"a refused save and a good backup", refused, none, whole(1), LOAD_BACKUP, setAside,
+         cannotLoad + backupInstead + " and kept the refused save as " + S + ".damaged\n"},
+        {"an unreadable save stays where it is", unreadable, none, whole(1), LOAD_BACKUP, notAsked,
+         cannotLoad + backupInstead + " and left the save as it is\n"},
+        {"an unreadable save and a refused backup", unreadable, none, refused, LOAD_NOTHING,
+         notAsked, cannotLoad + "left the save as it is\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -368,7 +208,7 @@ TEST(SaveDecisions, LoadTakesTheNewestWholeSaveAndSaysWhatBecameOfTheSave) {
         EXPECT_EQ(row.save.state != SAVED_WHOLE, loadNeedsBackup(look));
         const LoadChoice choice = chooseSaveToLoad(look);
         EXPECT_EQ(row.source, choice.source);
-        EXPECT_EQ(row.setSaveAside, choice.setSaveAside);
+        EXPECT_EQ(&row.setAside != &notAsked, choice.setSaveAside);
         EXPECT_EQ(row.line, loadLine(look, choice, row.setAside));
     }
 }

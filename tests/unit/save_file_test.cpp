@@ -378,21 +378,6 @@ TEST_F(SaveWorld, NothingAtTheTemporaryNameIsWrittenThrough) {
               said);
     EXPECT_TRUE(directory.read(SAVE_FILE_NAME) == now);
     EXPECT_TRUE(directory.read("TellurnSave.wld.bak") == old);
-
-    // A directory at the backup's name takes no backup, and the save goes in all the same; the
-    // previous save is kept aside.
-    std::filesystem::remove_all(temporary);
-    const std::string backup = directory.file("TellurnSave.wld.bak");
-    std::filesystem::remove(backup);
-    std::filesystem::create_directories(backup + "/inside");
-    said = savedOutput(saved);
-    EXPECT_TRUE(saved);
-    EXPECT_EQ("Saved, but cannot keep the previous save as " + backup +
-                  " (Is a directory); kept it as " + directory.file("TellurnSave.wld.kept") +
-                  " and there is no backup\nSaved the world!\n",
-              said);
-    EXPECT_TRUE(directory.read(SAVE_FILE_NAME) == encoded());
-    EXPECT_TRUE(directory.read("TellurnSave.wld.kept") == now);
 }
 
 TEST_F(SaveWorld, ASaveIntoNoDirectoryFails) {
