@@ -322,22 +322,13 @@ TEST_F(SaveWorld, TheBytesAfterANamesTerminatorMeanNothing) {
     EXPECT_TRUE(load());
 }
 
-TEST_F(SaveWorld, NoFileMeansNoSaveFoundUnlessThereIsABackup) {
+TEST_F(SaveWorld, NoFileMeansNoSaveFound) {
     const GameSnapshot before = snapshot();
     bool loaded = true;
     EXPECT_EQ("No save found\n", loadOutput(loaded));
     EXPECT_FALSE(loaded);
     EXPECT_EQ(1, player.loadFailed);
     expectUnchanged(before);
-
-    SaveBytes backup = encoded();
-    putBytes(backup, HEADER_SELECTED, bytesOf<int32_t>(4));
-    directory.write(std::string(SAVE_FILE_NAME) + SAVE_BACKUP_SUFFIX, backup);
-    EXPECT_EQ("No save found; loaded the backup " + directory.file("TellurnSave.wld.bak") +
-                  " instead\nLoaded the world!\n",
-              loadOutput(loaded));
-    EXPECT_TRUE(loaded);
-    EXPECT_EQ(4, player.selectedBlock);
 }
 
 TEST_F(SaveWorld, ANewSaveKeepsThePreviousOneAsBackup) {
