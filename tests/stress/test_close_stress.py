@@ -32,7 +32,7 @@ class CloseStress(harness.GameTestCase):
         print("stress: %d of %d closes ended in order" % (survived, RUNS), flush=True)
 
     def close_once(self, moment, delay):
-        game = self.start_game()
+        game = self.start_game(fault=stress.FAULT)
         menu = game.wait_for_menu()
         if moment == "in the menu":
             time.sleep(delay)
@@ -70,7 +70,7 @@ class CloseStress(harness.GameTestCase):
     def test_presses_at_the_corners_of_the_display_change_nothing(self):
         for size in ("Fullscreen", "1280x800"):
             with self.subTest(size=size):
-                game = self.start_game()
+                game = self.start_game(fault=stress.FAULT)
                 menu = game.wait_for_menu()
                 game.click_menu(menu, size)
                 game.click_menu(menu, "New World")

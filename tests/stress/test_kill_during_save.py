@@ -46,7 +46,7 @@ class KillDuringSave(harness.GameTestCase):
         last_workdir = None
         for run in range(RUNS):
             with self.subTest(run=run):
-                game = self.start_game()
+                game = self.start_game(fault=stress.FAULT)
                 try:
                     outcome = self.kill_once(game, rng)
                 finally:
@@ -99,7 +99,7 @@ class KillDuringSave(harness.GameTestCase):
 
     def check_loads(self, workdir):
         """The real game loads what the last kill left."""
-        game = self.start_game(workdir=workdir)
+        game = self.start_game(workdir=workdir, fault=stress.FAULT)
         menu = game.wait_for_menu()
         game.click_menu(menu, "Load World")
         display = game.wait_for_game_display()
