@@ -434,7 +434,7 @@ class Game:
             if text in self.lines():
                 return True
             if not self.running():
-                time.sleep(0.1)  # let the reader take the last lines
+                self._reader.join(5)  # the reader ends once it has taken the last lines
                 if text in self.lines():
                     return True
                 raise HarnessError("the game exited (status %s) before printing %r; console:\n%s"
