@@ -557,6 +557,24 @@ class Game:
         run_tool(built_program(TOOLS.close_window) + [window.id], self.env)
         self.closed_at = time.monotonic()
 
+    def send_signal(self, signum):
+        """Sends a signal (signal.SIGTERM and the like) to the game and notes the moment, as
+        close() does."""
+        os.kill(self.game_pid(), signum)
+        self.closed_at = time.monotonic()
+
+    def game_pid(self):
+        """The game's process id. faketime, when it pins the clock, runs the game as its one
+        child and passes no signal on to it; an emulator runs the game in its own process."""
+        if self.fake_start is None:
+            return self.process.pid
+        pid = self.process.pid
+        children = Path("/proc/%d/task/%d/children" % (pid, pid)).read_text().split()
+        if len(children) != 1:
+            raise HarnessError("faketime (process %d) runs %d processes, not the game alone"
+                               % (pid, len(children)))
+        return int(children[0])
+
     # --- pictures ------------------------------------------------------------------------
 
     def screenshot(self):
