@@ -104,6 +104,11 @@ WORLD_ROWS = 480
 # How long the slow steps may take on a busy two-core machine before a test gives up.
 START_TIMEOUT = 20.0
 EXIT_TIMEOUT = 20.0
+# How much longer than it says it waits a game may take to end, its threads stopped and its
+# process torn down on a busy machine (stretched by --time-scale, as every wait is).
+EXIT_MARGIN = 5.0
+# The game's own deadline for what the saves clicked before a close still need.
+CLOSE_SAVE_SECONDS = 10.0
 
 # Where the test programs are; filled by main() from the command line.
 TOOLS = argparse.Namespace(tellurn=None, close_window=None, world_dump=None, data=None,
