@@ -244,9 +244,13 @@ class FirstSession(harness.GameTestCase):
         game.wait_for_picture("the Grass swatch", display,
                               lambda s: swatch_at(s, SWATCHES[2]) == GRASS
                               and swatch_at(s, SWATCHES[3]) == AIR, 5)
-        game.hold(display, "Right", 0.7)
-        moved = game.wait_for_picture("the player walking right", display,
-                                      lambda s: (teal_left(s) or 0) >= PLAYER_BOX[0] + 10, 5)
+        # Right held until the player has walked, however many ticks the machine gives it.
+        game.key_down(display, "Right")
+        try:
+            moved = game.wait_for_picture("the player walking right", display,
+                                          lambda s: (teal_left(s) or 0) >= PLAYER_BOX[0] + 10, 5)
+        finally:
+            game.key_up(display, "Right")
         self.last_shot = moved
         self.assertEqual(GRASS_ROW_TOP - 740, grass_top(moved),
                          "walked along the grass, neither fell nor rose")
