@@ -242,7 +242,8 @@ class PlayedSession(harness.GameTestCase):
         game.click(display, WIDTH - 80, 10)
         harness.wait_until("save %d" % count,
                            lambda: game.lines().count("Saved the world!") >= count or
-                           any(line.startswith("Save failed") for line in game.lines()), 10)
+                           any(line.startswith("Save failed") for line in game.lines()),
+                           harness.START_TIMEOUT)
 
     def play(self, game, display):
         for column in DUG:
