@@ -46,16 +46,30 @@ CHIPMUNK_LINES = [
     "Compile with -DNDEBUG defined to disable debug mode and runtime assertion checks",
 ]
 
+# The renderer's farewell, and main's: the last line of a game that ends in order.
+RENDERER_FAREWELL = "Render thread, shutting down!"
+FAREWELL = "Quitting, Thanks for playing!"
+
 # Each worker thread's first line, printed once as it starts, and its farewell.
-WORKER_LINES = ([("Render thread reporting in!", "Render thread, shutting down!")]
+WORKER_LINES = ([("Render thread reporting in!", RENDERER_FAREWELL)]
                 + [("Enemy Thread #%d reporting in!" % i, "Enemy thread #%d, shutting down!" % i)
                    for i in range(25)])
 REPORT_LINES = [report for report, _ in WORKER_LINES]
 # The last lines of a game closed in order: main's, and the workers' farewells in the order in
 # which main stops them.
 SHUTDOWN_LINES = (["Stopping threads"] + ["Enemy thread #%d, shutting down!" % i for i in range(25)]
-                  + ["Stopping renderer", "Render thread, shutting down!",
-                     "Quitting, Thanks for playing!"])
+                  + ["Stopping renderer", RENDERER_FAREWELL, FAREWELL])
+
+# The lines that answer Save and Load clicks, whole or by their start: the saves' and the loads'
+# outcomes, a Load's own lines, and what the close says of a click it leaves undone.
+LOAD_NOT_DONE = "Load not done: the window was closed before it was in place"
+CLICK_ANSWERS = ("Saved the world!", "Loaded the world!", LOAD_NOT_DONE)
+CLICK_ANSWER_STARTS = ("Saved, but ", "Save failed: ", "Save not finished: ", "Load not finished: ",
+                       "No save found", "Cannot load the save: ",
+                       "the whole save an unfinished save left at ")
+# Of those, the ones only the close says: it says them once the renderer has stopped.
+CLOSE_ANSWER_STARTS = (LOAD_NOT_DONE, "Save not finished: ", "Load not finished: ",
+                       "Saved, but the disk did not answer ")
 
 # The start menu: caption -> (left, top) of its 80 x 40 button, in drawing order.
 MENU_SIZE = (640, 240)
@@ -90,6 +104,11 @@ WORLD_ROWS = 480
 # How long the slow steps may take on a busy two-core machine before a test gives up.
 START_TIMEOUT = 20.0
 EXIT_TIMEOUT = 20.0
+# How much longer than it says it waits a game may take to end, its threads stopped and its
+# process torn down on a busy machine (stretched by --time-scale, as every wait is).
+EXIT_MARGIN = 5.0
+# The game's own deadline for what the saves clicked before a close still need.
+CLOSE_SAVE_SECONDS = 10.0
 
 # Where the test programs are; filled by main() from the command line.
 TOOLS = argparse.Namespace(tellurn=None, close_window=None, world_dump=None, data=None,
@@ -420,7 +439,7 @@ class Game:
             if text in self.lines():
                 return True
             if not self.running():
-                time.sleep(0.1)  # let the reader take the last lines
+                self._reader.join(5)  # the reader ends once it has taken the last lines
                 if text in self.lines():
                     return True
                 raise HarnessError("the game exited (status %s) before printing %r; console:\n%s"
@@ -543,6 +562,24 @@ class Game:
         run_tool(built_program(TOOLS.close_window) + [window.id], self.env)
         self.closed_at = time.monotonic()
 
+    def send_signal(self, signum):
+        """Sends a signal (signal.SIGTERM and the like) to the game and notes the moment, as
+        close() does."""
+        os.kill(self.game_pid(), signum)
+        self.closed_at = time.monotonic()
+
+    def game_pid(self):
+        """The game's process id. faketime, when it pins the clock, runs the game as its one
+        child and passes no signal on to it; an emulator runs the game in its own process."""
+        if self.fake_start is None:
+            return self.process.pid
+        pid = self.process.pid
+        children = Path("/proc/%d/task/%d/children" % (pid, pid)).read_text().split()
+        if len(children) != 1:
+            raise HarnessError("faketime (process %d) runs %d processes, not the game alone"
+                               % (pid, len(children)))
+        return int(children[0])
+
     # --- pictures ------------------------------------------------------------------------
 
     def screenshot(self):
@@ -579,16 +616,37 @@ def world_for_seed(seed):
     return data
 
 
+def is_click_answer(line):
+    """True for a line that answers a Save or a Load click."""
+    return line in CLICK_ANSWERS or line.startswith(CLICK_ANSWER_STARTS)
+
+
+def click_answers(lines):
+    """The lines that answer Save and Load clicks, in order."""
+    return [line for line in lines if is_click_answer(line)]
+
+
 def shutdown_problem(lines, before=()):
     """What keeps a console from ending as a game closed in order does, or None. The workers
     start while main goes on, so a worker's report-in line may come anywhere before its own
-    farewell, the shutdown lines included; the other lines end with `before` (what main says
-    just before it stops the threads) and SHUTDOWN_LINES, in order."""
+    farewell, the shutdown lines included. The saver answers a click when its work is done, and
+    the close, once the renderer has stopped, does what the saves clicked before it still need
+    and answers each click still owed: the lines answering clicks may come anywhere before the
+    farewell, and the ones only the close says after the renderer's farewell. The other lines end
+    with `before` (what main says just before it stops the threads) and SHUTDOWN_LINES, in
+    order, and nothing comes after the farewell."""
+    after = lines[lines.index(FAREWELL) + 1:] if FAREWELL in lines else []
+    if after:
+        return "%r after the farewell" % after[0]
     expected = list(before) + SHUTDOWN_LINES
-    others = [line for line in lines if line not in REPORT_LINES]
+    others = [line for line in lines if line not in REPORT_LINES and not is_click_answer(line)]
     if others[-len(expected):] != expected:
-        return "the last lines, report-ins aside, are not the shutdown lines in order: %s" % (
-            others[-len(expected):])
+        return ("the last lines, report-ins and click answers aside, are not the shutdown lines"
+                " in order: %s" % others[-len(expected):])
+    renderer_stopped = lines.index(RENDERER_FAREWELL)
+    early = [line for line in lines[:renderer_stopped] if line.startswith(CLOSE_ANSWER_STARTS)]
+    if early:
+        return "%r before the renderer stopped" % early[0]
     for report, farewell in WORKER_LINES:
         if lines.count(report) != 1:
             return "%r printed %d times" % (report, lines.count(report))

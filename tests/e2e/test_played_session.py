@@ -181,7 +181,9 @@ class PlayedSession(harness.GameTestCase):
         self.assertLess(lines.index(NOT_FINISHED), lines.index(FAREWELL))
         self.assertIn(LOAD_NOT_DONE, lines, "the Load clicked after the Save is not done")
         self.assertEqual(FAREWELL, lines[-1], "nothing is said after the farewell")
-        self.assertLess(game.exited_at - game.closed_at, 15 * harness.TOOLS.time_scale,
+        # The deadline, then the second the console stays after the farewell.
+        self.assertLess(game.exited_at - game.closed_at, harness.CLOSE_SAVE_SECONDS + 1.0
+                        + harness.EXIT_MARGIN * harness.TOOLS.time_scale,
                         "ended within the deadline")
         self.assertFalse((Path(game.workdir) / SAVE_NAME).exists())
 
@@ -236,7 +238,8 @@ class PlayedSession(harness.GameTestCase):
         game.click(display, WIDTH - 80, 10)
         harness.wait_until("save %d" % count,
                            lambda: game.lines().count("Saved the world!") >= count or
-                           any(line.startswith("Save failed") for line in game.lines()), 10)
+                           any(line.startswith("Save failed") for line in game.lines()),
+                           harness.START_TIMEOUT)
 
     def play(self, game, display):
         for column in DUG:

@@ -51,7 +51,7 @@ class StartFailures(harness.GameTestCase):
         self.assertEqual(NO_FONT, lines[6])
         delay = game.exited_at - game.line_time(NO_FONT)
         self.assertGreaterEqual(delay, 1.9, "the console stays two seconds")
-        self.assertLess(delay, 4.0)
+        self.assertLess(delay, 2.0 + harness.EXIT_MARGIN * harness.TOOLS.time_scale)
         self.assertTrue(sizes <= {harness.MENU_SIZE}, "no window but the menu's: %s" % sizes)
 
     def test_a_renderer_without_bitmaps_ends_the_game_in_order_with_status_1(self):

@@ -1,5 +1,7 @@
 """What the stress cases share: the console lines of the menu's close, and a random generator
-whose seed is printed, so a failing run can be repeated (TELLURN_STRESS_SEED)."""
+whose seed is printed, so a failing run can be repeated (TELLURN_STRESS_SEED). TELLURN_STRESS_FAULT
+plays every game of a case with a fault of tests/faults/fault_injection.c, for instance
+slow-fsync:150 for a disk whose every flush takes 150 ms."""
 
 import os
 import random
@@ -13,6 +15,7 @@ import harness  # noqa: E402
 MENU_CLOSE_LINES = ["Initializing Event Sources", "Initializing Player", "Quitting."]
 SAVE_NAME = "TellurnSave.wld"
 SAVE_SIZE = 15206704
+FAULT = os.environ.get("TELLURN_STRESS_FAULT") or None
 
 
 def generator():

@@ -18,6 +18,7 @@ from stress import harness  # noqa: E402
 
 RUNS = int(os.environ.get("TELLURN_STRESS_RUNS", "20"))
 STONE = 3
+STONE_SWATCH = (38, 38, 48, 48)  # the HUD's Stone swatch, filled with Stone once it is chosen
 
 
 def check_save(directory):
@@ -46,7 +47,7 @@ class KillDuringSave(harness.GameTestCase):
         last_workdir = None
         for run in range(RUNS):
             with self.subTest(run=run):
-                game = self.start_game()
+                game = self.start_game(fault=stress.FAULT)
                 try:
                     outcome = self.kill_once(game, rng)
                 finally:
@@ -80,7 +81,8 @@ class KillDuringSave(harness.GameTestCase):
 
         game.focus(display)
         game.press(display, "3")
-        time.sleep(0.2)  # a tick or more: the selection is in the player record
+        game.wait_for_picture("Stone chosen", display, lambda shot: shot.is_filled(
+            harness.BLOCK_COLOURS[4], *STONE_SWATCH), 5)
         clicking = click_without_waiting(game, display, stress.hud_button(display, "Save"))
         time.sleep(rng.uniform(0.0, 1.25 * took))  # a quarter of the kills after the save
         game.kill()
@@ -99,12 +101,12 @@ class KillDuringSave(harness.GameTestCase):
 
     def check_loads(self, workdir):
         """The real game loads what the last kill left."""
-        game = self.start_game(workdir=workdir)
+        game = self.start_game(workdir=workdir, fault=stress.FAULT)
         menu = game.wait_for_menu()
         game.click_menu(menu, "Load World")
         display = game.wait_for_game_display()
         game.wait_for_first_frame(display)
-        self.assertIn("Loaded the world!", game.lines())
+        game.wait_for_line("Loaded the world!")
         self.assertNotIn("Error Loading, making a new world instead.", game.lines())
         game.close(display)
         self.assertEqual(0, game.wait_exit())
