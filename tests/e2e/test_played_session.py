@@ -214,7 +214,7 @@ class PlayedSession(harness.GameTestCase):
                 if signals is None:
                     game.close(display)
                 for number in signals or []:
-                    game.process.send_signal(number)
+                    game.send_signal(number)
                     game.wait_for_line("Stopping threads")  # the close is under way
                 status = game.wait_exit(30)
                 lines = game.lines()
