@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <allegro5/allegro.h>
 #include <chrono>
-#include <cstdio>
 
 #include "actors/lift.h"
 #include "actors/physics.h"
+#include "core/click_lines.h"
 #include "world/editing.h"
 #include "world/save_file.h"
 
@@ -120,19 +120,6 @@ SaveOutcome writeSave(const SavedCells& cells, const Player& player, const Block
     return outcome;
 }
 
-void saySaveOutcome(const SaveOutcome& outcome, int clicks) {
-    for (int click = 0; click < clicks; ++click) {
-        if (!outcome.saved) {
-            std::printf("Save failed: %s\n", outcome.problem.c_str());
-            continue;
-        }
-        if (!outcome.problem.empty()) {
-            std::printf("Saved, but %s\n", outcome.problem.c_str());
-        }
-        std::printf("Saved the world!\n");
-    }
-}
-
 bool readUsableSave(SaveFolder& folder, const BlockTypes& blockTypes, ReadSave& save,
                     std::string& said) {
     const SavePaths paths = savePaths(folder.directory);
@@ -204,7 +191,7 @@ void continueLoad(Game& game) {
         SaveBytes().swap(load.bytes); // decoded: freed at once
     }
     if (done) {
-        std::printf("Loaded the world!\n");
+        sayLoaded();
     }
 }
 
@@ -229,7 +216,7 @@ bool loadWorld(Game& game) {
     ReadSave save;
     std::string said;
     const bool usable = readUsableSave(game.saver.own.folder, game.blockTypes, save, said);
-    std::printf("%s", said.c_str());
+    sayLoadRead(said);
     finishLoad(game, usable, save);
     return usable;
 }

@@ -1,7 +1,7 @@
 // The game's Save and Load: what a Save or Load click, or a load at start, does to the whole
-// game, with the console lines that say how it went. Each has one path for its file work and
-// one for what the main thread does, shared by the synchronous calls here (the load at start,
-// tests, the benchmark) and the saver thread (core/saver.h).
+// game (the lines that say how it went are core/click_lines.h). Each has one path for its file
+// work and one for what the main thread does, shared by the synchronous calls here (the load at
+// start, tests, the benchmark) and the saver thread (core/saver.h).
 #pragma once
 
 #include <string>
@@ -25,9 +25,6 @@ struct SaveOutcome {
 /// again keeps, so that a save writes memory already there rather than fresh pages.
 SaveOutcome writeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
                       SaveFolder& folder, SaveBytes& bytes);
-
-/// Says on the console how a write went, once for each of the `clicks` Save clicks it answers.
-void saySaveOutcome(const SaveOutcome& outcome, int clicks);
 
 /// Reads and checks the newest whole save in the folder: the save, or the whole save an
 /// unfinished save left at the temporary name when that is newer; when the save is missing or

@@ -1,20 +1,17 @@
 #include "core/saver.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <utility>
 
 #include "base/game_assert.h"
 #include "base/worker.h"
+#include "core/click_lines.h"
 #include "core/game.h"
 #include "core/save_game.h"
 
 namespace {
-
-// What a write in hand leaves if it is never finished: the save as it was.
-const char* const PREVIOUS_KEPT = "the previous save is kept";
 
 // Chunks of each snapshot copied per tick after a Load, about 1.3 ms of the main thread for each
 // here: the grid's 345 in three ticks.
@@ -32,7 +29,7 @@ void writePending(Saver& saver) {
     std::swap(shared.pending, saver.own.writing);
     shared.writingClicks = std::exchange(shared.pendingClicks, 0);
     shared.gate.placed = false;
-    shared.gate.standing = PREVIOUS_KEPT;
+    shared.gate.standing = PREVIOUS_SAVE_KEPT;
     al_unlock_mutex(saver.mutex);
     const SaveOutcome outcome =
         writeSave(saver.own.writing.cells.cells, saver.own.writing.player, saver.own.blockTypes,
@@ -56,7 +53,7 @@ void readQueuedLoad(Saver& saver) {
     const bool usable = readUsableSave(saver.own.folder, saver.own.blockTypes, read, said);
     al_lock_mutex(saver.mutex);
     if (!shared.gate.closed) {
-        std::printf("%s", said.c_str());
+        sayLoadRead(said);
     }
     shared.loadUsable = usable;
     shared.loaded.bytes.swap(read.bytes);
@@ -179,8 +176,6 @@ void handOnWaiting(Game& game) {
 
 // ---- The close ----
 
-const char* const LOAD_NOT_DONE = "Load not done: the window was closed before it was in place\n";
-
 bool saveWaiting(const Saver& saver) {
     const std::deque<SaveAction>& waiting = saver.main.waiting;
     return std::find(waiting.begin(), waiting.end(), SAVE_ACTION) != waiting.end();
@@ -192,7 +187,7 @@ void dropTrailingLoads(Saver& saver) {
     std::deque<SaveAction>& waiting = saver.main.waiting;
     while (!waiting.empty() && waiting.back() == LOAD_ACTION) {
         waiting.pop_back();
-        std::printf("%s", LOAD_NOT_DONE);
+        sayLoadNotDone();
     }
 }
 
@@ -211,7 +206,7 @@ bool dropUnneededLoad(Game& game) {
     saver.shared.state = CLICKS_IDLE;
     al_unlock_mutex(saver.mutex);
     saver.main.load = SaveBeingApplied{}; // what went in stays: nobody sees or saves it now
-    std::printf("%s", LOAD_NOT_DONE);
+    sayLoadNotDone();
     return true;
 }
 
@@ -219,29 +214,6 @@ bool dropUnneededLoad(Game& game) {
 bool allDone(const Saver& saver) {
     return saver.shared.state == CLICKS_IDLE && saver.shared.pendingClicks == 0 &&
            saver.shared.writingClicks == 0 && saver.main.waiting.empty();
-}
-
-void sayNotDone(SaveAction action, double seconds) {
-    if (action == SAVE_ACTION) {
-        std::printf("Save not finished: the disk did not answer within %g seconds; %s\n", seconds,
-                    PREVIOUS_KEPT);
-    } else {
-        std::printf("Load not finished: the disk did not answer within %g seconds\n", seconds);
-    }
-}
-
-// A write in hand says what it got to: a save in place was saved, whatever is left undone.
-void sayWriteCutShort(const SaveGate& gate, double seconds) {
-    if (!gate.placed) {
-        std::printf("Save not finished: the disk did not answer within %g seconds; %s\n", seconds,
-                    gate.standing.c_str());
-        return;
-    }
-    if (!gate.standing.empty()) {
-        std::printf("Saved, but the disk did not answer within %g seconds: %s\n", seconds,
-                    gate.standing.c_str());
-    }
-    std::printf("Saved the world!\n");
 }
 
 // Closes the gate and says, in the order of the clicks, what became of each one not done: the
@@ -254,13 +226,17 @@ void abandonSaver(Saver& saver, double seconds) {
         sayWriteCutShort(shared.gate, seconds);
     }
     for (int click = 0; click < shared.pendingClicks; ++click) {
-        sayNotDone(SAVE_ACTION, seconds);
+        saySaveNotFinished(seconds);
     }
     if (shared.state != CLICKS_IDLE) {
-        sayNotDone(LOAD_ACTION, seconds);
+        sayLoadNotFinished(seconds);
     }
     for (const SaveAction action : saver.main.waiting) {
-        sayNotDone(action, seconds);
+        if (action == SAVE_ACTION) {
+            saySaveNotFinished(seconds);
+        } else {
+            sayLoadNotFinished(seconds);
+        }
     }
     al_unlock_mutex(saver.mutex);
 }
