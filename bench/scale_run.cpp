@@ -65,7 +65,7 @@ double statusMegabytes(const char* field) {
 
 // A load is over once the saver has handed it to the main thread and every segment is in.
 bool loadSettled(Game& game) {
-    return !loadOnItsWay(game) && !loadBeingApplied(game);
+    return !loadOnItsWay(game);
 }
 
 // What the real game does from the start menu's Load World click to its event loop: the game
