@@ -59,10 +59,10 @@
 #include "world/save_gate.h"
 
 struct Game;
-struct Saver;
 struct SaveOutcome;
 
-/// Where one click stands, from its press until its line (see the diagram above).
+/// Where one click stands, from its press until it is over (see the diagram above). Declared in
+/// the order of a click's life, so that a stretch of it is a range of stages.
 enum ClickStage {
     /// A Save click behind a Load on its way.
     SAVE_WAITING,
@@ -84,7 +84,7 @@ enum ClickStage {
     LOAD_REBUILDING,
     /// In place; the saver's snapshots copy the new grid, a share per tick.
     LOAD_CATCHING_UP,
-    /// Answered: the click leaves the clicks.
+    /// Over: the click leaves the clicks.
     CLICK_OVER,
 };
 
@@ -103,8 +103,8 @@ struct SaveSnapshot {
 
 /// The clicks' state that both threads touch: written by either, only with Saver::mutex held.
 struct ClicksUnderMutex {
-    /// Every click not yet answered, in the order of the presses; by the rules above, the Saves
-    /// being written, then the Saves in the slot, the Load on its way and the clicks behind it.
+    /// Every click not yet over, in the order of the presses; by the rules above, the Saves being
+    /// written, then the Saves in the slot, the Load on its way and the clicks behind it.
     std::deque<ClickStage> clicks;
     /// The slot: the newest state the SAVE_IN_SLOT clicks asked for.
     SaveSnapshot slot;

@@ -29,8 +29,11 @@ struct Saver {
     ALLEGRO_COND* cond;
     /// Broadcast by the saver whenever it has finished a write or a read.
     ALLEGRO_COND* settled;
+    /// The clicks and what the saver takes from them: either thread's, under `mutex`.
     ClicksUnderMutex shared;
+    /// The saver thread's own while it runs.
     SaverThreadOwn own;
+    /// The main thread's own.
     ClicksMainThread main;
 };
 
