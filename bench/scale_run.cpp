@@ -49,7 +49,7 @@ constexpr int WORLD_WALLS = 4;
 
 // A load is over once the saver has handed it to the main thread and every segment is in.
 bool loadSettled(Game& game) {
-    return !loadOnItsWay(game) && !loadBeingApplied(game);
+    return !loadOnItsWay(game);
 }
 
 // What the real game does from the start menu's Load World click to its event loop: the game

@@ -5,7 +5,6 @@
 
 #include "actors/physics.h"
 #include "base/worker.h"
-#include "core/save_game.h"
 #include "world/editing.h"
 #include "world/terrain.h"
 
@@ -189,7 +188,7 @@ void startWorkers(Game& game) {
 
 void tickGame(Game& game) {
     advanceClicks(game);
-    if (loadBeingApplied(game)) {
+    if (loadGoingIn(game)) {
         holdStill(game);
     } else {
         advancePhysics(game);

@@ -112,12 +112,12 @@ bool createWorkers(Game& game, const char*& failure);
 /// saver. From now on the render thread owns the display's drawing context.
 void startWorkers(Game& game);
 
-/// One tick: first the clicks' share (advanceClicks: a load goes on being put in place, or one
-/// the saver has read starts). Then, under the state lock, the space steps once, the player
-/// follows its body and its keys, and the tick's view is worked out; then the enemies step:
-/// their threads are woken, or, without workers, each steps here in turn. While a load is being
-/// put in place, only the view follows the player: the space stays and the actors wait. Last
-/// the render thread is woken.
+/// One tick: first the clicks' share (advanceClicks: a Load the saver has read starts going in,
+/// goes on going in, or has the snapshots catch up). Then, under the state lock, the space
+/// steps once, the player follows its body and its keys, and the tick's view is worked out;
+/// then the enemies step: their threads are woken, or, without workers, each steps here in
+/// turn. While a Load's cells or segments go in (loadGoingIn), only the view follows the
+/// player: the space stays and the actors wait. Last the render thread is woken.
 void tickGame(Game& game);
 
 /// Stops and joins enemy 0 to 24, then the render thread, saying so on the console. The saver

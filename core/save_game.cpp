@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <allegro5/allegro.h>
 #include <chrono>
-#include <cstdio>
 
 #include "actors/lift.h"
 #include "actors/physics.h"
+#include "core/click_lines.h"
 #include "world/editing.h"
 #include "world/save_file.h"
 
@@ -44,6 +44,11 @@ void decodeColumns(Game& game, SaveBeingApplied& load) {
     }
 }
 
+// True from startLoad until every segment of the loaded world is in the space.
+bool loadPending(const SaveBeingApplied& load) {
+    return load.nextColumn < WORLD_COLUMNS || segmentRebuildPending(load.segments);
+}
+
 double steadySeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
@@ -51,22 +56,8 @@ double steadySeconds() {
 
 } // namespace
 
-void saySaveOutcome(const SaveOutcome& outcome, int clicks) {
-    for (int click = 0; click < clicks; ++click) {
-        if (!outcome.saved) {
-            std::printf("Save failed: %s\n", outcome.problem.c_str());
-            continue;
-        }
-        if (!outcome.problem.empty()) {
-            std::printf("Saved, but %s\n", outcome.problem.c_str());
-        }
-        std::printf("Saved the world!\n");
-    }
-}
-
-void startLoad(Game& game, bool usable, ReadSave& save) {
-    GAME_ASSERT(!loadBeingApplied(game), "a load started before the one before it was in place");
-    SaveBeingApplied& load = game.saver.main.load;
+void startLoad(Game& game, bool usable, ReadSave& save, SaveBeingApplied& load) {
+    GAME_ASSERT(!loadPending(load), "a load started before the one before it was in place");
     if (usable) {
         load.bytes.swap(save.bytes); // the bytes go with the load, which frees them
         load.nextColumn = 0;
@@ -78,16 +69,9 @@ void startLoad(Game& game, bool usable, ReadSave& save) {
     SaveBytes().swap(save.bytes);
 }
 
-bool loadBeingApplied(const Game& game) {
-    return game.saver.main.load.nextColumn < WORLD_COLUMNS ||
-           segmentRebuildPending(game.saver.main.load.segments);
-}
-
-void continueLoad(Game& game) {
-    if (!loadBeingApplied(game)) {
-        return;
-    }
-    SaveBeingApplied& load = game.saver.main.load;
+LoadProgress continueLoad(Game& game, SaveBeingApplied& load) {
+    GAME_ASSERT(loadPending(load), "a share of a load was asked for with no load going in: call "
+                                   "startLoad first, and stop once LOAD_IN_PLACE is returned");
     const double stop = steadySeconds() + LOAD_SECONDS_PER_TICK;
     bool done = false;
     al_lock_mutex(game.stateLock);
@@ -107,15 +91,20 @@ void continueLoad(Game& game) {
         SaveBytes().swap(load.bytes); // decoded: freed at once
     }
     if (done) {
-        std::printf("Loaded the world!\n");
+        return LOAD_IN_PLACE;
     }
+    return load.nextColumn < WORLD_COLUMNS ? LOAD_CELLS_GOING_IN : LOAD_SEGMENTS_GOING_IN;
 }
 
 void finishLoad(Game& game, bool usable, ReadSave& save) {
-    startLoad(game, usable, save);
-    while (loadBeingApplied(game)) {
-        continueLoad(game);
+    SaveBeingApplied load;
+    startLoad(game, usable, save, load);
+    if (!usable) {
+        return;
     }
+    while (continueLoad(game, load) != LOAD_IN_PLACE) {
+    }
+    sayLoaded();
 }
 
 bool saveWorld(Game& game) {
@@ -131,7 +120,7 @@ bool loadWorld(Game& game) {
     ReadSave save;
     std::string said;
     const bool usable = readUsableSave(game.saver.own.folder, game.blockTypes, save.bytes, said);
-    std::printf("%s", said.c_str());
+    sayLoadRead(said);
     finishLoad(game, usable, save);
     return usable;
 }

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 #include "actors/enemy.h"
@@ -214,17 +216,22 @@ TEST_F(SaveWorld, ACheckerboardLoadedInPlayEndsWithOneSegmentPerOpenFace) {
     buildWorldSegments(*test.world, test.space);
     ASSERT_TRUE(save());
     test.fillCells(0, WORLD_COLUMNS - 1, 122, WORLD_ROWS - 2, BLOCK_DIRT); // its segments go
-    ReadSave read;
-    std::string found; // nothing to say of a save read whole
-    ASSERT_TRUE(readUsableSave(test.game.saver.own.folder, test.blockTypes, read.bytes, found));
+    ASSERT_TRUE(createSaver(test.game.saver));
+    startSaver(test.game);
     const cpVect standing = cpBodyGetPosition(player.body);
     int ticks = 0;
     const std::string said = printedBy([&] {
-        for (startLoad(test.game, true, read); loadBeingApplied(test.game); ++ticks) {
+        requestSaveAction(test.game, LOAD_ACTION);
+        while (loadOnItsWay(test.game) && !loadGoingIn(test.game)) {
+            advanceClicks(test.game); // takes the Load once the saver has read it
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        for (; loadGoingIn(test.game); ++ticks) {
             tickGame(test.game);
             ASSERT_TRUE(cpveql(standing, cpBodyGetPosition(player.body))) << "tick " << ticks;
         }
     });
+    stopSaverThread(test.game.saver);
     EXPECT_GT(ticks, 1);
     EXPECT_EQ("Loaded the world!\n", said);
     expectConsistent();
