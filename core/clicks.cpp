@@ -31,6 +31,7 @@ enum ClickEvent {
     IN_PLACE,
     CAUGHT_UP,
     DROPPED,
+    CLOSED_IN_PLACE,
 };
 
 struct ClickMove {
@@ -58,7 +59,7 @@ const ClickMove CLICK_MOVES[] = {
     {LOAD_READ, DROPPED, CLICK_OVER},
     {LOAD_DECODING, DROPPED, CLICK_OVER},
     {LOAD_REBUILDING, DROPPED, CLICK_OVER},
-    {LOAD_CATCHING_UP, DROPPED, CLICK_OVER},
+    {LOAD_CATCHING_UP, CLOSED_IN_PLACE, CLICK_OVER},
 };
 
 // ---- The clicks, always under the mutex ----
@@ -263,6 +264,7 @@ void dropTrailingLoads(Saver& saver) {
 
 // The Load on its way, when no Save waits behind it: a queued one is never read, a read one
 // never put in place. One being read is dropped once read (its line first): false until then.
+// One in place was answered already; only the snapshots, which no Save needs now, are left.
 bool dropUnneededLoad(Game& game) {
     Saver& saver = game.saver;
     al_lock_mutex(saver.mutex);
@@ -271,6 +273,11 @@ bool dropUnneededLoad(Game& game) {
     if (needed || stage == LOAD_READING) {
         al_unlock_mutex(saver.mutex);
         return needed;
+    }
+    if (stage == LOAD_CATCHING_UP) {
+        moveFirstClickAt(saver.shared.clicks, stage, CLOSED_IN_PLACE);
+        al_unlock_mutex(saver.mutex);
+        return true;
     }
     SaveBytes().swap(saver.shared.loaded.bytes);
     moveFirstClickAt(saver.shared.clicks, stage, DROPPED);

@@ -30,8 +30,9 @@
 //        v
 //       over
 //
-//   The close [m]: LOAD_WAITING, LOAD_QUEUED, LOAD_READ, LOAD_DECODING, LOAD_REBUILDING and
-//   LOAD_CATCHING_UP --dropped: "Load not done: ..."--> over
+//   The close [m]: LOAD_WAITING, LOAD_QUEUED, LOAD_READ, LOAD_DECODING and LOAD_REBUILDING
+//   --dropped: "Load not done: ..."--> over; LOAD_CATCHING_UP, in place and answered, --closed in
+//   place--> over, when no Save behind it needs the snapshots
 //
 // A press starts its click WAITING, and it is handed on at once unless a Load is on its way
 // (LOAD_QUEUED to LOAD_CATCHING_UP) before it; the clicks behind a Load are handed on in order

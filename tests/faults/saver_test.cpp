@@ -101,3 +101,20 @@ TEST_F(SaveWorld, AfterTheCloseDeadlineTheSaverSaysAndMovesNothing) {
     EXPECT_TRUE(directory.read(SAVE_FILE_NAME) == refused);
     EXPECT_FALSE(std::filesystem::exists(directory.file("TellurnSave.wld.damaged")));
 }
+
+// A close in the ticks after a Load went in place, while the snapshots catch up: the Load was
+// answered once, and the close owes it nothing.
+TEST_F(SaveWorld, ALoadInPlaceBeforeTheCloseIsNotCalledNotDone) {
+    ASSERT_TRUE(al_init());
+    ASSERT_TRUE(save());
+    const std::string gate = startHeldSaver(*this);
+    std::filesystem::remove(gate); // no flush is held here
+    testing::internal::CaptureStdout();
+    requestSaveAction(test.game, LOAD_ACTION);
+    while (loadOnItsWay(test.game)) {
+        advanceClicks(test.game);
+    }
+    EXPECT_TRUE(finishSaver(test.game, AMPLE_SECONDS));
+    unsetenv("TELLURN_FAULT");
+    EXPECT_EQ("Loaded the world!\n", testing::internal::GetCapturedStdout());
+}
