@@ -12,10 +12,10 @@
 
 namespace {
 
-// A tick's share of applying a load: about this much of the main thread, so that the frames
-// keep coming whatever the world (8 ms let the wait between frames grow by a few
-// milliseconds). The checkerboard's 616,612 old and as many new segments (0.3 to 0.5 us each)
-// then take two seconds, the grid's cells two or three ticks, a generated world's segments one.
+// A tick's share of putting a load in place: about this much of the main thread, so that the
+// frames keep coming whatever the world (8 ms let the wait between frames grow). A generated
+// world goes in within a few ticks, the world with the most segments (bench/checkerboard.h)
+// within a few seconds; bench/run.sh prints both, with the longest wait between frames.
 constexpr double LOAD_SECONDS_PER_TICK = 0.005;
 // The steps in which that share is done, each well under a millisecond.
 constexpr int LOAD_COLUMNS_PER_STEP = 8;

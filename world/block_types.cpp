@@ -41,13 +41,13 @@ void initBlockTypes(BlockTypes& blockTypes) {
 
 BlockColour blockTypeColour(int id) {
     GAME_ASSERT(id >= 0 && id < BLOCK_TYPE_COUNT,
-                "block id out of range: only ids 0 to 6 name a type");
+                "block id out of range: only the ids below BLOCK_TYPE_COUNT name a type");
     return BLOCK_TYPE_ROWS[id].colour;
 }
 
 int blockTypeSwatch(int id) {
     GAME_ASSERT(id >= 0 && id < BLOCK_TYPE_COUNT,
-                "block id out of range: only ids 0 to 6 name a type");
+                "block id out of range: only the ids below BLOCK_TYPE_COUNT name a type");
     return BLOCK_TYPE_ROWS[id].swatch;
 }
 
@@ -59,6 +59,6 @@ void bindBlockBitmaps(BlockTypes& blockTypes, ALLEGRO_BITMAP* const* swatches) {
 
 const Block& blockTemplate(const BlockTypes& blockTypes, int id) {
     GAME_ASSERT(id >= 0 && id < BLOCK_TYPE_COUNT,
-                "block id out of range: only ids 0 to 6 name a type");
+                "block id out of range: only the ids below BLOCK_TYPE_COUNT name a type");
     return blockTypes.rows[id];
 }

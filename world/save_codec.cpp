@@ -273,7 +273,7 @@ uint8_t placeBits(float value, float corner, uint8_t atCorner, uint8_t elsewhere
 // Reads each field of the cell once, without branches that depend on the world: a Save click
 // runs this over every chunk that changed, a load over the whole grid.
 SavedCell savedCellOf(const Block& cell, int column, int row) {
-    // Ids are 0 to 6; anything else stays out of range for the check to refuse.
+    // An id that names no type is kept out of range, for the check to refuse.
     const bool typed = cell.id >= 0 && cell.id < BLOCK_TYPE_COUNT;
     const float cornerX = static_cast<float>(column * BLOCK_SIZE);
     const float cornerY = static_cast<float>(row * BLOCK_SIZE);
@@ -464,7 +464,8 @@ bool validateSaveRecord(const uint8_t* record, int index, const BlockTypes& bloc
     const int row = index % WORLD_ROWS;
     const int32_t id = getI32(record + CELL_ID);
     if (id < 0 || id >= BLOCK_TYPE_COUNT) {
-        problem = describe("cell (%d, %d) has block id %d, not 0 to 6", column, row, id);
+        problem = describe("cell (%d, %d) has block id %d, not 0 to %d", column, row, id,
+                           BLOCK_TYPE_COUNT - 1);
         return false;
     }
     const Block& type = blockTemplate(blockTypes, id);
