@@ -1,6 +1,5 @@
 #include "core/saver.h"
 
-
 #include "base/game_assert.h"
 #include "base/process.h"
 #include "base/worker.h"
@@ -17,8 +16,8 @@ void writeTakenSlot(Saver& saver) {
     saver.shared.gate.placed = false;
     saver.shared.gate.standing = PREVIOUS_SAVE_KEPT;
     al_unlock_mutex(saver.mutex);
-    const SaveOutcome outcome = writeSave(writing.cells.cells, writing.player, saver.own.blockTypes,
-                                          saver.own.folder);
+    const SaveOutcome outcome =
+        writeSave(writing.cells.cells, writing.player, saver.own.blockTypes, saver.own.folder);
     al_lock_mutex(saver.mutex);
     endWrite(saver.shared, outcome);
     al_broadcast_cond(saver.settled);
