@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     }
     BenchOptions options;
     const bool scaleChild = argc == 6 && std::strcmp(argv[1], SCALE_CHILD_OPTION) == 0;
-    const bool savingChild = argc == 3 && std::strcmp(argv[1], SAVING_CHILD_OPTION) == 0;
+    const bool savingChild = argc == 5 && std::strcmp(argv[1], SAVING_CHILD_OPTION) == 0;
     if (!savingChild && !scaleChild && !parseOptions(argc, argv, options)) {
         return 2;
     }
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (savingChild) {
-        return runSavingChild(RUN_SIZE.width, RUN_SIZE.height, FONT_PATH, argv[2]);
+        return runSavingChild(std::atoi(argv[3]), std::atoi(argv[4]), FONT_PATH, argv[2]);
     }
     if (scaleChild) {
         return runScaleChild(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5], FONT_PATH);
@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot open the display for the render-thread run\n");
         return 1;
     }
-    const bool savedInPlay = benchSavingInPlay(table);
+    const bool savedInPlay = benchSavingInPlay(table, RUN_SIZE.width, RUN_SIZE.height);
     const bool scaled = benchScale(table, options.scaleRuns);
     addRow(table, "load average (1 min) at the end", loadAverage(), "", 0);
     printTable(table);

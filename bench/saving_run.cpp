@@ -13,6 +13,7 @@
 #include "bench/child_run.h"
 #include "bench/flip_watch.h"
 #include "bench/render_run.h"
+#include "bench/resident_memory.h"
 #include "core/game.h"
 #include "core/saver.h"
 
@@ -36,6 +37,8 @@ constexpr const char* THIS_DISK = "this disk";
 // The slow disk's worst frame wait varies from run to run: it is taken over this many.
 constexpr int SLOW_DISK_RUNS = 3;
 constexpr const char* CLICKS_WAIT = "longest frame wait, 5 saves + a load";
+// The display of the run whose resident memory is the yardstick of the game's own.
+constexpr int MEMORY_WIDTH = 1440, MEMORY_HEIGHT = 900;
 
 // When things happened, and what the main thread spent on the clicks (seconds).
 struct ClickTimes {
@@ -43,6 +46,8 @@ struct ClickTimes {
     std::vector<double> saveClicks;
     // The longest tick while the load was outstanding.
     double apply;
+    // Resident memory once the first frame was shown, and at the end (MB).
+    double firstFrameMemory, endMemory;
 };
 
 // Clicks Save or Load on the ticks of the script and times the main thread's part of a Save;
@@ -77,12 +82,16 @@ void playWithClicks(Game& game, ClickTimes& times) {
         if (loadWaiting && !loadOnItsWay(game)) {
             times.loadApplied = benchSeconds();
         }
+        if (times.firstFrameMemory == 0 && game.render.framesShown.load() > 0) {
+            times.firstFrameMemory = residentMegabytes();
+        }
         if (times.loadApplied > 0 && benchSeconds() - times.loadApplied > AFTER_LOAD_SECONDS) {
             break;
         }
     }
     al_stop_timer(game.timer);
     times.end = benchSeconds();
+    times.endMemory = residentMegabytes();
 }
 
 void addSavingRows(BenchTable& table, const std::string& what, const FlipWatch& watch,
@@ -101,6 +110,9 @@ void addSavingRows(BenchTable& table, const std::string& what, const FlipWatch& 
            "ms", 1);
     addRow(table, what + "first Save click to the load in place",
            (times.loadApplied - times.firstClick) * ms, "ms", 0);
+    addRow(table, what + "resident memory at the first frame", times.firstFrameMemory, "MB", 1);
+    addRow(table, what + "resident memory after 5 saves + a load", times.endMemory, "MB", 1);
+    addRow(table, what + "resident memory, peak", peakResidentMegabytes(), "MB", 1);
 }
 
 // One run in a save directory of its own under /tmp, removed afterwards.
@@ -138,19 +150,28 @@ bool savingRun(BenchTable& table, int width, int height, const char* fontPath, c
     return loaded;
 }
 
+// A child run on a width x height display.
+bool startSavingChild(BenchTable& table, const std::string& disk, int width, int height,
+                      const char* faultLibrary = nullptr, const char* fault = nullptr) {
+    return runBenchChild(table,
+                         {SAVING_CHILD_OPTION, disk, std::to_string(width), std::to_string(height)},
+                         faultLibrary, fault);
+}
+
 } // namespace
 
-bool benchSavingInPlay(BenchTable& table) {
-    const bool plain = runBenchChild(table, {SAVING_CHILD_OPTION, THIS_DISK});
+bool benchSavingInPlay(BenchTable& table, int width, int height) {
+    const bool plain = startSavingChild(table, THIS_DISK, width, height);
+    const bool measured = startSavingChild(table, THIS_DISK, MEMORY_WIDTH, MEMORY_HEIGHT);
 #ifdef TELLURN_FAULT_LIBRARY
     bool slow = true;
     double worst = 0.0;
     for (int run = 1; run <= SLOW_DISK_RUNS; ++run) {
         const size_t before = table.rows.size();
         const std::string disk = std::string(SLOW_DISK) + ", run " + std::to_string(run);
-        slow = runBenchChild(table, {SAVING_CHILD_OPTION, disk}, TELLURN_FAULT_LIBRARY,
-                             SLOW_FLUSH_FAULT) &&
-               slow;
+        slow =
+            startSavingChild(table, disk, width, height, TELLURN_FAULT_LIBRARY, SLOW_FLUSH_FAULT) &&
+            slow;
         for (size_t row = before; row < table.rows.size(); ++row) {
             const std::string& what = table.rows[row].what;
             if (what.size() >= std::strlen(CLICKS_WAIT) &&
@@ -164,7 +185,7 @@ bool benchSavingInPlay(BenchTable& table) {
            std::string(SLOW_DISK) + ": worst frame wait over " + std::to_string(SLOW_DISK_RUNS) +
                " runs, 5 saves + a load",
            worst, "ms", SLOW_DISK_RUNS);
-    return slow && plain;
+    return slow && plain && measured;
 #else
     std::fprintf(stderr, "no fault library was built (TELLURN_TESTS=OFF): no slow-disk run\n");
     return false;

@@ -4,7 +4,6 @@
 #include <allegro5/allegro_font.h>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -16,6 +15,7 @@
 #include "bench/child_run.h"
 #include "bench/flip_watch.h"
 #include "bench/render_run.h"
+#include "bench/resident_memory.h"
 #include "core/game.h"
 #include "core/save_game.h"
 #include "core/saver.h"
@@ -46,22 +46,6 @@ constexpr double LONGEST_RUN_SECONDS = 60.0;
 constexpr int FONT_SIZE = 12;
 // The static shapes that are no face's segment.
 constexpr int WORLD_WALLS = 4;
-
-// Resident memory of this process, now and at its peak, in MB.
-double statusMegabytes(const char* field) {
-    double kilobytes = -1.0;
-    if (FILE* file = std::fopen("/proc/self/status", "r")) {
-        char line[256];
-        const size_t length = std::strlen(field);
-        while (std::fgets(line, sizeof line, file) != nullptr) {
-            if (std::strncmp(line, field, length) == 0) {
-                kilobytes = std::atof(line + length);
-            }
-        }
-        std::fclose(file);
-    }
-    return kilobytes / 1024.0;
-}
 
 // A load is over once the saver has handed it to the main thread and every segment is in.
 bool loadSettled(Game& game) {
@@ -123,7 +107,7 @@ bool playScaleRun(Game& game, BenchTable& table, const std::string& what, int wi
         stopFlipWatch(watch);
         return false;
     }
-    const double firstFrameMemory = statusMegabytes("VmRSS:");
+    const double firstFrameMemory = residentMegabytes();
     tickFor(game, QUIET_SECONDS);
     const double saveStart = benchSeconds();
     requestSaveAction(game, SAVE_ACTION);
@@ -149,9 +133,8 @@ bool playScaleRun(Game& game, BenchTable& table, const std::string& what, int wi
     addRow(table, what + "Load in play: click to the world in place", (loaded - loadClick) * ms,
            "ms", 1);
     addRow(table, what + "resident memory at the first frame", firstFrameMemory, "MB", 1);
-    addRow(table, what + "resident memory after the Load in play", statusMegabytes("VmRSS:"), "MB",
-           1);
-    addRow(table, what + "resident memory, peak", statusMegabytes("VmHWM:"), "MB", 1);
+    addRow(table, what + "resident memory after the Load in play", residentMegabytes(), "MB", 1);
+    addRow(table, what + "resident memory, peak", peakResidentMegabytes(), "MB", 1);
     return true;
 }
 
