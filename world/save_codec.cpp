@@ -152,6 +152,34 @@ size_t cellOffset(int index) {
     return SAVE_HEADER_SIZE + SAVE_RECORD_SIZE * index;
 }
 
+// The header or record that a byte of the file belongs to, and the part of it that a range of
+// the file from that byte on covers.
+struct SavePart {
+    // Where the header or record starts in the file.
+    size_t start;
+    // Its length.
+    size_t size;
+    // The covered bytes: from `skip` bytes into it, `take` bytes.
+    size_t skip, take;
+};
+
+// The part of the file at `at`, covered up to `end`.
+SavePart savePartAt(size_t at, size_t end) {
+    SavePart part{0, SAVE_HEADER_SIZE, 0, 0};
+    if (at >= SAVE_HEADER_SIZE) {
+        part.start = cellOffset(static_cast<int>((at - SAVE_HEADER_SIZE) / SAVE_RECORD_SIZE));
+        part.size = SAVE_RECORD_SIZE;
+    }
+    part.skip = at - part.start;
+    part.take = std::min(part.size - part.skip, end - at);
+    return part;
+}
+
+// The grid index of the record that starts at `start`.
+int recordIndex(size_t start) {
+    return static_cast<int>((start - SAVE_HEADER_SIZE) / SAVE_RECORD_SIZE);
+}
+
 void encodeName(const char* name, uint8_t* bytes) {
     bool ended = false; // the bytes after the terminator are written as zero
     for (int i = 0; i < BLOCK_NAME_SIZE; ++i) {
@@ -173,14 +201,14 @@ std::string describe(const char* format, ...) {
     return text;
 }
 
-bool validateLength(const SaveBytes& bytes, std::string& problem) {
-    if (bytes.size() < SAVE_FILE_SIZE) {
-        problem = describe("the file is %zu bytes, shorter than a save's %zu", bytes.size(),
-                           SAVE_FILE_SIZE);
-    } else if (bytes.size() > SAVE_FILE_SIZE) {
+bool validateLength(size_t length, std::string& problem) {
+    if (length < SAVE_FILE_SIZE) {
+        problem =
+            describe("the file is %zu bytes, shorter than a save's %zu", length, SAVE_FILE_SIZE);
+    } else if (length > SAVE_FILE_SIZE) {
         problem = describe("the file is longer than a save's %zu bytes", SAVE_FILE_SIZE);
     }
-    return bytes.size() == SAVE_FILE_SIZE;
+    return length == SAVE_FILE_SIZE;
 }
 
 bool validateRealRule(const uint8_t* header, const RealRule& rule, std::string& problem) {
@@ -368,15 +396,36 @@ void refreshSnapshot(const World& world, CellSnapshot& snapshot) {
     refreshSnapshotChunks(world, snapshot, CHUNK_COUNT);
 }
 
-void encodeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
-                SaveBytes& bytes) {
+void encodeSavePiece(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
+                     size_t offset, size_t size, uint8_t* piece) {
     GAME_ASSERT(cells.size() == static_cast<size_t>(WORLD_CELLS),
                 "encoding a snapshot that is not the whole grid: fill it with snapshotCells");
-    bytes.assign(SAVE_FILE_SIZE, 0);
-    encodeSaveHeader(player, bytes.data());
-    for (int index = 0; index < WORLD_CELLS; ++index) {
-        putSavedCell(cells[index], index, blockTypes, &bytes[cellOffset(index)]);
+    GAME_ASSERT(offset <= SAVE_FILE_SIZE && size <= SAVE_FILE_SIZE - offset,
+                "a piece of a save past the end of the file: ask for bytes below SAVE_FILE_SIZE");
+    const size_t end = offset + size;
+    for (size_t at = offset; at < end;) {
+        const SavePart part = savePartAt(at, end);
+        uint8_t* const to = piece + (at - offset);
+        // A header or record that the piece cuts is encoded whole beside it and copied in part.
+        uint8_t whole[SAVE_HEADER_SIZE];
+        uint8_t* const into = part.take == part.size ? to : whole;
+        if (part.start == 0) {
+            encodeSaveHeader(player, into);
+        } else {
+            const int index = recordIndex(part.start);
+            putSavedCell(cells[index], index, blockTypes, into);
+        }
+        if (into == whole) {
+            std::memcpy(to, whole + part.skip, part.take);
+        }
+        at += part.take;
     }
+}
+
+void encodeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
+                SaveBytes& bytes) {
+    bytes.resize(SAVE_FILE_SIZE);
+    encodeSavePiece(cells, player, blockTypes, 0, SAVE_FILE_SIZE, bytes.data());
 }
 
 void encodeWorldSave(const World& world, const Player& player, const BlockTypes& blockTypes,
@@ -434,16 +483,45 @@ bool validateSaveRecord(const uint8_t* record, int index, const BlockTypes& bloc
     return false;
 }
 
-bool validateSave(const SaveBytes& bytes, const BlockTypes& blockTypes, std::string& problem) {
-    if (!validateLength(bytes, problem) || !validateSaveHeader(bytes.data(), problem)) {
-        return false;
+bool checkSavePiece(SavePieceCheck& check, const uint8_t* piece, size_t size,
+                    const BlockTypes& blockTypes, std::string& problem) {
+    if (size > SAVE_FILE_SIZE - check.taken) {
+        return validateLength(check.taken + size, problem); // says it is too long
     }
-    for (int index = 0; index < WORLD_CELLS; ++index) {
-        if (!validateSaveRecord(&bytes[cellOffset(index)], index, blockTypes, problem)) {
+    const size_t offset = check.taken;
+    const size_t end = offset + size;
+    while (check.taken < end) {
+        const SavePart part = savePartAt(check.taken, end);
+        const uint8_t* const from = piece + (check.taken - offset);
+        check.taken += part.take;
+        // A header or record that the pieces cut is gathered in `cut` and checked once whole.
+        const uint8_t* whole = from;
+        if (part.take < part.size) {
+            std::memcpy(check.cut + part.skip, from, part.take);
+            if (part.skip + part.take < part.size) {
+                continue;
+            }
+            whole = check.cut;
+        }
+        const bool passes = part.start == 0 ? validateSaveHeader(whole, problem)
+                                            : validateSaveRecord(whole, recordIndex(part.start),
+                                                                 blockTypes, problem);
+        if (!passes) {
             return false;
         }
     }
     return true;
+}
+
+bool finishSavePieceCheck(const SavePieceCheck& check, std::string& problem) {
+    return validateLength(check.taken, problem);
+}
+
+// The length first: a file cut short is said to be short, whatever its bytes hold.
+bool validateSave(const SaveBytes& bytes, const BlockTypes& blockTypes, std::string& problem) {
+    SavePieceCheck check;
+    return validateLength(bytes.size(), problem) &&
+           checkSavePiece(check, bytes.data(), bytes.size(), blockTypes, problem);
 }
 
 void decodeSavedPlayer(const uint8_t* header, Player& player) {

@@ -1,6 +1,7 @@
 // The save file's bytes: a 304-byte player header followed by every cell of the grid as a
 // 44-byte record, column by column, little-endian, field by field. Encoding, checking and
-// decoding work on byte buffers, the whole file or one header or record at a time.
+// decoding work on byte buffers: the whole file, any piece of it in turn, or one header or
+// record at a time.
 #pragma once
 
 #include <cstddef>
@@ -55,9 +56,15 @@ void refreshSnapshot(const World& world, CellSnapshot& snapshot);
 /// a few ticks. True once the snapshot is up to date.
 bool refreshSnapshotChunks(const World& world, CellSnapshot& snapshot, int chunks);
 
-/// Fills `bytes` with the file image of the cells and the player: the game's one encoder. The
-/// names and passable flags come from the block-type table. Padding and the bytes after a name's
-/// terminator are zero; a reference is 1 when set and 0 when empty.
+/// Writes bytes [offset, offset + size) of the file image of the cells and the player at
+/// `piece`: the game's one encoder, so that a save can be encoded and written a piece at a time
+/// without a buffer of the whole file. The names and passable flags come from the block-type
+/// table. Padding and the bytes after a name's terminator are zero; a reference is 1 when set
+/// and 0 when empty. The range must lie within the file.
+void encodeSavePiece(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
+                     size_t offset, size_t size, uint8_t* piece);
+
+/// Fills `bytes` with the whole file image of the cells and the player (encodeSavePiece).
 void encodeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
                 SaveBytes& bytes);
 
@@ -75,8 +82,28 @@ void encodeSaveRecord(const Block& cell, int index, const BlockTypes& blockTypes
 
 /// True when `bytes` is a save this game can load and that it could have written itself: the
 /// exact length, a loadable header (validateSaveHeader) and cells that are copies of their type
-/// at their place (or at 0, 0). Otherwise says the first thing wrong in `problem`.
+/// at their place (or at 0, 0), checked as one piece (checkSavePiece). Otherwise says the first
+/// thing wrong in `problem`.
 bool validateSave(const SaveBytes& bytes, const BlockTypes& blockTypes, std::string& problem);
+
+/// validateSave's check of a file image that comes piece by piece, in order: each header and
+/// record is checked once its last byte has come. Start each image with a new one.
+struct SavePieceCheck {
+    /// Bytes of the image taken so far.
+    size_t taken = 0;
+    /// The start of the header or record that the last piece cut short, until its end comes.
+    uint8_t cut[SAVE_HEADER_SIZE];
+};
+
+/// Takes the next `size` bytes of the image into the check and checks the header and every
+/// record they complete. True while all of those pass and the image is no longer than a save;
+/// otherwise says in `problem` what validateSave says of the same fault, and the check is over.
+bool checkSavePiece(SavePieceCheck& check, const uint8_t* piece, size_t size,
+                    const BlockTypes& blockTypes, std::string& problem);
+
+/// After the last piece: true when the pieces made a whole save, otherwise says in `problem`
+/// that the file is shorter, as validateSave does.
+bool finishSavePieceCheck(const SavePieceCheck& check, std::string& problem);
 
 /// True when a 304-byte header is one the game writes: counts not negative, a selection of 1 to
 /// 4, an impulse base of exactly (0, 0) (nothing in the game changes it), and the player's box

@@ -126,6 +126,52 @@ TEST_F(SaveWorld, SaveThenLoadGivesTheSameGridAndTheSameBytes) {
     EXPECT_TRUE(directory.read(SAVE_FILE_NAME) == first);
 }
 
+// ---- A save encoded and checked piece by piece ----
+
+// Pieces of a generated and of an edited world join into encodeSave's bytes; the piece check
+// takes every good save and refuses every broken one in the whole check's words. The sizes cut
+// the file each its own way: every byte alone; 257 bytes, which cut the header and then each
+// record at every place in turn; the saver's 256 KB; the whole file.
+TEST_F(SaveWorld, PiecesOfAnySizeMakeTheWholeSaveAndAreCheckedAsIt) {
+    const size_t pieceSizes[] = {1, 257, 256 * 1024, SAVE_FILE_SIZE};
+    std::vector<SaveBytes> files; // the broken saves, then the generated and the edited world
+    for (const BrokenSave& broken : brokenSaves()) {
+        applyBrokenSave(broken, files.emplace_back(encoded()));
+    }
+    for (const bool edit : {false, true}) {
+        ASSERT_TRUE(!edit || (mine(10, 121) && mine(10, 122) && place(10, 121)));
+        SavedCells cells;
+        snapshotCells(*test.world, cells);
+        files.push_back(encoded());
+        for (const size_t size : pieceSizes) {
+            SaveBytes joined(SAVE_FILE_SIZE, 0xAA); // every byte must be written
+            for (size_t at = 0; at < SAVE_FILE_SIZE; at += size) {
+                encodeSavePiece(cells, player, test.blockTypes, at,
+                                std::min(size, SAVE_FILE_SIZE - at), &joined[at]);
+            }
+            EXPECT_TRUE(joined == files.back()) << "edited " << edit << ", pieces of " << size;
+        }
+    }
+    for (const SaveBytes& bytes : files) {
+        std::string whole;
+        const bool good = validateSave(bytes, test.blockTypes, whole);
+        for (const size_t size : pieceSizes) {
+            SavePieceCheck check;
+            std::string problem;
+            size_t at = 0;
+            while (at < bytes.size() &&
+                   checkSavePiece(check, &bytes[at], std::min(size, bytes.size() - at),
+                                  test.blockTypes, problem)) {
+                at += size;
+            }
+            EXPECT_EQ(good, at >= bytes.size() && finishSavePieceCheck(check, problem));
+            EXPECT_EQ(whole, problem) << "file " << &bytes - files.data() << ", pieces of " << size;
+        }
+    }
+}
+
+// ---- Saving and loading ----
+
 TEST_F(SaveWorld, ALoadTakesOnlyTheGameState) {
     setFields(player, {1280, 800, 1, 1, 1, 7, 4, 0}); // saved by another run, with a key held
     ASSERT_TRUE(save());
