@@ -2,6 +2,8 @@
 
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_font.h>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -124,8 +126,11 @@ void straightforwardFrame(FrameScene& scene) {
 void gameFrame(FrameScene& scene) {
     takeFrameSnapshot(scene.game.world, scene.game.player, scene.enemyRefs, scene.cache,
                       scene.snapshot);
-    drawFrame(scene.snapshot, scene.cache, scene.game.blockTypes, scene.font,
-              scene.game.atlas.button);
+    if (!drawFrame(scene.snapshot, scene.cache, scene.game.blockTypes, scene.font,
+                   scene.game.atlas.button)) {
+        std::fprintf(stderr, "cannot make a chunk picture: the frames are not measured\n");
+        std::exit(1);
+    }
     al_flip_display();
 }
 

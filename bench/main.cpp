@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 #include <string>
 #include <unistd.h>
 
@@ -131,6 +132,11 @@ int main(int argc, char** argv) {
     const bool savingChild = argc == 5 && std::strcmp(argv[1], SAVING_CHILD_OPTION) == 0;
     if (!savingChild && !scaleChild && !parseOptions(argc, argv, options)) {
         return 2;
+    }
+    if (savingChild || scaleChild) {
+        // A child plays the game, with the game's allocator setting (core/main.cpp): large
+        // buffers are mapped on their own and go back when freed, as its memory figures assume.
+        mallopt(M_MMAP_THRESHOLD, 1 << 20);
     }
     if (!startAllegro()) {
         std::fprintf(stderr, "cannot start Allegro\n");

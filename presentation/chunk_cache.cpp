@@ -75,12 +75,24 @@ void noteBand(const ChunkCache& cache, ChunkSlot& slot, int columns, int rows) {
     slot.bandImage = imageIndex(cache, slot.drawnCells[0]);
 }
 
+// Hands a slot's picture to the spares (the vector has room for all: no allocation under the
+// state lock).
+void releasePicture(ChunkCache& cache, ChunkSlot& slot) {
+    if (slot.picture != 0) {
+        cache.sparePictures.push_back(slot.picture);
+        slot.picture = 0;
+    }
+}
+
 // Copies the cells of a chunk that differ from what its bitmap shows (all of them when
-// `everything`) and notes them as drawn.
+// `everything`, or when it has no picture to paint them into) and notes them as drawn. A chunk
+// that shows one image throughout is painted by its band's clear alone: it keeps no picture.
 void planCells(ChunkCache& cache, const World& world, int slot, int chunkColumn, int chunkRow,
                bool everything) {
+    ChunkSlot& target = cache.slots[slot];
+    everything = everything || target.picture == 0;
     ChunkRedraw redraw{slot, everything, cache.redrawCells.size(), 0};
-    std::vector<ALLEGRO_BITMAP*>& drawn = cache.slots[slot].drawnCells;
+    std::vector<ALLEGRO_BITMAP*>& drawn = target.drawnCells;
     const int firstColumn = chunkColumn * CHUNK_CELLS;
     const int firstRow = chunkRow * CHUNK_CELLS;
     const int columns = std::min(CHUNK_CELLS, WORLD_COLUMNS - firstColumn);
@@ -95,11 +107,16 @@ void planCells(ChunkCache& cache, const World& world, int slot, int chunkColumn,
             }
         }
     }
+    noteBand(cache, target, columns, rows);
+    if (target.bandRows == rows) {
+        cache.redrawCells.resize(redraw.firstCell);
+        releasePicture(cache, target);
+        return;
+    }
     redraw.cellCount = cache.redrawCells.size() - redraw.firstCell;
     if (redraw.cellCount > 0) {
         cache.redraws.push_back(redraw);
     }
-    noteBand(cache, cache.slots[slot], columns, rows);
 }
 
 // Returns false when no slot is left for the chunk.
@@ -134,8 +151,9 @@ bool inRange(const CellRange& range, int column, int row) {
 }
 
 // Draws at most one chunk of the ring around the view ahead of time, so that walking into new
-// chunks spreads their drawing over the frames before they show. A frame with redraws of its
-// own in view draws none ahead.
+// chunks spreads their drawing over the frames before they show; chunks of one image, which
+// need no painting, are planned on the way. A frame with redraws of its own in view draws none
+// ahead.
 void prefetchOne(ChunkCache& cache, const World& world) {
     const CellRange& seen = cache.visible;
     if (!cache.redraws.empty() || seen.lastColumn < seen.firstColumn) {
@@ -148,12 +166,23 @@ void prefetchOne(ChunkCache& cache, const World& world) {
     for (int column = firstColumn; column <= lastColumn; ++column) {
         for (int row = firstRow; row <= lastRow; ++row) {
             if (!inRange(seen, column, row) &&
-                !chunkCurrent(cache, world, chunkIndex(column, row))) {
-                planChunk(cache, world, column, row); // without a slot to spare it waits
-                return;
+                !chunkCurrent(cache, world, chunkIndex(column, row)) &&
+                (!planChunk(cache, world, column, row) || !cache.redraws.empty())) {
+                return; // one chunk to paint is planned, or no slot is spare and it waits
             }
         }
     }
+}
+
+// Gives a slot a spare picture, or a new one. False when none can be made.
+bool givePicture(ChunkCache& cache, ChunkSlot& slot) {
+    if (!cache.sparePictures.empty()) {
+        slot.picture = cache.sparePictures.back();
+        cache.sparePictures.pop_back();
+    } else {
+        slot.picture = createPictureTexture(CHUNK_PIXELS);
+    }
+    return slot.picture != 0;
 }
 
 // Paints every cell of a chunk into the paint buffer, each its image's one colour, and the
@@ -348,18 +377,13 @@ bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width
     readBlockImages(cache, blockTypes);
     cache.paint.assign(static_cast<size_t>(CHUNK_PIXELS) * CHUNK_PIXELS, 0);
     cache.reader = createPictureReader();
-    for (size_t i = 0; i < count && cache.reader != 0; ++i) {
-        const unsigned int picture = createPictureTexture(CHUNK_PIXELS);
-        if (picture == 0) {
-            break;
-        }
-        cache.slots.push_back(
-            {picture, -1, 0, 0, std::vector<ALLEGRO_BITMAP*>(CHUNK_CELLS * CHUNK_CELLS), 0, 0});
-    }
-    if (cache.slots.size() < count) {
-        destroyChunkCache(cache);
+    if (cache.reader == 0) {
         return false;
     }
+    cache.slots.assign(
+        count, {0, -1, 0, 0, std::vector<ALLEGRO_BITMAP*>(CHUNK_CELLS * CHUNK_CELLS), 0, 0});
+    cache.sparePictures.clear();
+    cache.sparePictures.reserve(count);
     return true;
 }
 
@@ -367,7 +391,11 @@ void destroyChunkCache(ChunkCache& cache) {
     for (ChunkSlot& slot : cache.slots) {
         destroyPictureTexture(slot.picture);
     }
+    for (const unsigned int picture : cache.sparePictures) {
+        destroyPictureTexture(picture);
+    }
     cache.slots.clear();
+    cache.sparePictures.clear();
     destroyPictureReader(cache.reader);
     cache.reader = 0;
     std::fill(std::begin(cache.slotOfChunk), std::end(cache.slotOfChunk), -1);
@@ -390,14 +418,23 @@ bool planChunks(ChunkCache& cache, const World& world, const View& view, int wid
     return true;
 }
 
-void redrawChunks(ChunkCache& cache) {
+bool redrawChunks(ChunkCache& cache) {
     for (const ChunkRedraw& redraw : cache.redraws) {
+        ChunkSlot& slot = cache.slots[redraw.slot];
+        if (slot.picture == 0) {
+            GAME_ASSERT(redraw.whole, "a chunk without a picture was planned in part: plan every "
+                                      "cell of it (planCells)");
+            if (!givePicture(cache, slot)) {
+                return false;
+            }
+        }
         if (redraw.whole) {
             redrawWhole(cache, redraw);
         } else {
             redrawCells(cache, redraw);
         }
     }
+    return true;
 }
 
 void clearOutsideChunks(const ChunkCache& cache, const View& view) {

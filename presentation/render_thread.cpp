@@ -8,6 +8,7 @@
 
 namespace {
 
+// The chunk pictures are made as chunks first need them: this line can come at any frame.
 const char* const CACHE_NOT_CREATED = "Failed to create the renderer's chunk bitmaps!\n";
 const char* const CACHE_TOO_SMALL = "The renderer has too few chunk bitmaps for its view!\n";
 
@@ -45,11 +46,17 @@ void renderOneFrame(RenderContext& context) {
     }
 
     const FramePicture picture = framePicture(context.snapshot);
-    if (showsTheSame(context, picture)) {
-        redrawChunks(context.cache); // the chunks painted ahead of time
+    const bool same = showsTheSame(context, picture);
+    const bool painted = same ? redrawChunks(context.cache) // the chunks painted ahead of time
+                              : drawFrame(context.snapshot, context.cache, data.blockTypes,
+                                          data.font, data.buttonBitmap);
+    if (!painted) {
+        data.failure.store(CACHE_NOT_CREATED, std::memory_order_release);
+        return;
+    }
+    if (same) {
         ++context.ticksShown;
     } else {
-        drawFrame(context.snapshot, context.cache, data.blockTypes, data.font, data.buttonBitmap);
         al_flip_display();
         context.shown = picture;
         context.ticksShown = 0;
@@ -91,14 +98,17 @@ void drawFrameOverlay(const FrameSnapshot& snapshot, const BlockTypes& blockType
                    viewScreenY(snapshot.view, player.y), 0);
 }
 
-void drawFrame(const FrameSnapshot& snapshot, ChunkCache& cache, const BlockTypes& blockTypes,
+bool drawFrame(const FrameSnapshot& snapshot, ChunkCache& cache, const BlockTypes& blockTypes,
                ALLEGRO_FONT* font, ALLEGRO_BITMAP* buttonBitmap) {
-    redrawChunks(cache);
+    if (!redrawChunks(cache)) {
+        return false;
+    }
     clearOutsideChunks(cache, snapshot.view);
     al_hold_bitmap_drawing(true);
     drawChunks(cache, snapshot.view);
     drawFrameOverlay(snapshot, blockTypes, font, buttonBitmap);
     al_hold_bitmap_drawing(false);
+    return true;
 }
 
 void* renderThreadProc(ALLEGRO_THREAD* thread, void* arg) {

@@ -85,8 +85,9 @@ void drawFrameOverlay(const FrameSnapshot& snapshot, const BlockTypes& blockType
 
 /// Draws a whole frame of a snapshot (the grid from its chunks, black where there is none, HUD,
 /// enemies, player) inside the current target's clipping rectangle, first painting again the
-/// chunks that changed.
-void drawFrame(const FrameSnapshot& snapshot, ChunkCache& cache, const BlockTypes& blockTypes,
+/// chunks that changed (redrawChunks). Returns false, having drawn nothing, when a chunk's
+/// picture cannot be made.
+bool drawFrame(const FrameSnapshot& snapshot, ChunkCache& cache, const BlockTypes& blockTypes,
                ALLEGRO_FONT* font, ALLEGRO_BITMAP* buttonBitmap);
 
 /// The render thread's procedure; arg is its RenderThreadData.

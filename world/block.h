@@ -28,19 +28,21 @@ enum BlockId : int32_t {
 enum BlockEdge { EDGE_TOP, EDGE_BOTTOM, EDGE_RIGHT, EDGE_LEFT, EDGE_COUNT };
 
 /// A block type, or a cell of the grid: a whole copy of its type plus its place and segments.
+/// The fields lie so that no padding between them makes a cell larger than 64 bytes: the grid
+/// has 345,600 of them.
 struct Block {
     /// Type name, NUL-terminated when shorter than BLOCK_NAME_SIZE.
     char name[BLOCK_NAME_SIZE];
     /// Row of the type in the block-type table.
     int32_t id;
-    /// The type's 10 x 10 image, shared by every cell of the type.
-    ALLEGRO_BITMAP* bitmap;
     /// 1 for empty space (Air, Underground), 0 for a solid block.
     uint8_t passable;
     /// Left edge of the cell in world pixels (0 in a template).
     float x;
     /// Top edge of the cell in world pixels (0 in a template).
     float y;
+    /// The type's 10 x 10 image, shared by every cell of the type.
+    ALLEGRO_BITMAP* bitmap;
     /// Segment on the top edge, or null. Not owned: the physics space holds it.
     cpShape* topShape;
     /// Segment on the bottom edge, or null.
@@ -50,6 +52,9 @@ struct Block {
     /// Segment on the left edge, or null.
     cpShape* leftShape;
 };
+
+static_assert(sizeof(Block) <= 64, "a grid cell grew past 64 bytes: order its fields so that "
+                                   "none leaves a gap before the next");
 
 /// The segment field of a cell for one edge.
 inline cpShape*& blockEdgeShape(Block& block, BlockEdge edge) {

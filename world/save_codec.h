@@ -25,7 +25,7 @@ using SaveBytes = std::vector<uint8_t>;
 
 /// What the save file holds of one cell beyond its type: which of its references are set and
 /// where it is placed. Its name and passable flag are its type's. 3 bytes against the grid
-/// cell's 72.
+/// cell's 64.
 struct SavedCell {
     int8_t id;
     /// Bit 0: the image; bits 1 to 4: the top, bottom, right and left segments.

@@ -26,7 +26,7 @@ constexpr int CHUNK_ROWS = (WORLD_ROWS + CHUNK_CELLS - 1) / CHUNK_CELLS;
 /// Chunks in the grid.
 constexpr int CHUNK_COUNT = CHUNK_COLUMNS * CHUNK_ROWS;
 
-/// The grid: cell (c, r) is element c * WORLD_ROWS + r. Large (about 25 MB): allocate it
+/// The grid: cell (c, r) is element c * WORLD_ROWS + r. Large (about 22 MB): allocate it
 /// once in static storage or on the heap and pass it by reference.
 struct World {
     Block cells[WORLD_CELLS];

@@ -90,7 +90,8 @@ class ChunkCacheDrawing : public ::testing::Test {
         FrameSnapshot snapshot{};
         EXPECT_TRUE(takeFrameSnapshot(*game.world, player, enemyRefs, cache, snapshot));
         al_set_target_bitmap(target);
-        drawFrame(snapshot, cache, game.blockTypes, screen().font, screen().atlas.button);
+        EXPECT_TRUE(
+            drawFrame(snapshot, cache, game.blockTypes, screen().font, screen().atlas.button));
     }
 
     // The frame drawn the plain way: every visible cell on its own, then the same overlay.
@@ -220,8 +221,8 @@ std::vector<std::pair<float, float>> viewPositions(const DisplaySize& size) {
     };
 }
 
-// Chunks in view painted wholly by a clear, and those with a cleared band above drawn cells:
-// the cases below must really reach both ways of painting.
+// Chunks in view painted wholly by a clear, holding no picture, and those with a cleared band
+// above drawn cells: the cases below must really reach both ways of painting.
 struct BandCounts {
     int uniform = 0;
     int banded = 0;
@@ -234,7 +235,7 @@ BandCounts bandsInView(const ChunkCache& cache) {
         for (int row = chunks.firstRow; row <= chunks.lastRow; ++row) {
             const ChunkSlot& slot = cache.slots[cache.slotOfChunk[column * CHUNK_ROWS + row]];
             const int rows = std::min(CHUNK_CELLS, WORLD_ROWS - row * CHUNK_CELLS);
-            counts.uniform += slot.bandRows == rows;
+            counts.uniform += slot.bandRows == rows && slot.picture == 0;
             counts.banded += slot.bandRows > 0 && slot.bandRows < rows;
         }
     }
