@@ -9,6 +9,9 @@
 /// thread runs as before.
 void lowerThisThreadPriority();
 
-/// Asks the allocator to give blocks of `bytes` and more back to the system as soon as they are
-/// freed, instead of keeping them in the heap for the rest of the run.
-void returnLargeBlocksToSystem(size_t bytes);
+/// The size from which a block of memory is large: a save read whole, a world's worth of cells.
+constexpr size_t LARGE_BLOCK_BYTES = 1 << 20;
+
+/// Asks the allocator to give blocks of LARGE_BLOCK_BYTES and more back to the system as soon as
+/// they are freed, instead of keeping them in the heap for the rest of the run.
+void returnLargeBlocksToSystem();

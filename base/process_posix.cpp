@@ -17,6 +17,8 @@ void lowerThisThreadPriority() {
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), LOWEST_PRIORITY);
 }
 
-void returnLargeBlocksToSystem(size_t bytes) {
-    mallopt(M_MMAP_THRESHOLD, static_cast<int>(bytes));
+void returnLargeBlocksToSystem() {
+    // A fixed threshold: glibc would otherwise raise it after the first large block is freed and
+    // keep the later ones in the heap.
+    mallopt(M_MMAP_THRESHOLD, static_cast<int>(LARGE_BLOCK_BYTES));
 }

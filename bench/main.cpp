@@ -18,10 +18,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <malloc.h>
 #include <string>
 #include <unistd.h>
 
+#include "base/process.h"
 #include "bench/bench_table.h"
 #include "bench/checkerboard.h"
 #include "bench/frame_bench.h"
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
     if (savingChild || scaleChild) {
         // A child plays the game, with the game's allocator setting (core/main.cpp): large
         // buffers are mapped on their own and go back when freed, as its memory figures assume.
-        mallopt(M_MMAP_THRESHOLD, 1 << 20);
+        returnLargeBlocksToSystem();
     }
     if (!startAllegro()) {
         std::fprintf(stderr, "cannot start Allegro\n");

@@ -14,9 +14,6 @@
 
 namespace {
 
-// Allocations from this size up are mapped on their own.
-constexpr size_t LARGE_BUFFER_BYTES = 1 << 20;
-
 void createOrLoadWorld(Game& game) {
     std::printf("Loading Blocks\n");
     initBlockTypes(game.blockTypes);
@@ -65,7 +62,7 @@ int main(int, char**) {
     watchForCloseRequests(game.closeRequests);
     // Large buffers (a save's bytes, a load's cells) go back to the system when they are freed,
     // instead of staying in the heap for the rest of the run.
-    returnLargeBlocksToSystem(LARGE_BUFFER_BYTES);
+    returnLargeBlocksToSystem();
     initGame(game);
     std::printf("Starting Tellurn " TELLURN_VERSION
                 "! Please note that this is mainly a debug window.\n");

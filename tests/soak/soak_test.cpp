@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <malloc.h>
 #include <memory>
 #include <random>
 #include <string>
@@ -20,6 +19,7 @@
 #include "actors/enemy.h"
 #include "actors/player.h"
 #include "actors/view.h"
+#include "base/process.h"
 #include "core/mouse_press.h"
 #include "input_events.h"
 #include "presentation/hud_layout.h"
@@ -238,7 +238,7 @@ TEST(Soak, ThirtyMinutesOfDiggingBuildingSavingAndLoadingLoseNothing) {
     // After the first such buffer is freed, glibc's allocator would raise its mmap threshold
     // and keep later ones in the heap when they are freed, which reads as growth here. A fixed
     // threshold hands every large buffer back when it is freed: what stays resident is live.
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    returnLargeBlocksToSystem();
     const int ticks = soakTicks();
     auto soak = std::make_unique<Soak>();
     const Memory atStart = readMemory(); // the world generated, nothing played yet
