@@ -62,18 +62,33 @@ struct NewFile {
     std::string path;
 };
 
+/// A file being read a piece at a time.
+struct ReadingFile {
+    intptr_t handle = FILE_HANDLE_NONE;
+    std::string path;
+    /// Which file it is.
+    FileIdentity identity;
+};
+
 /// Looks at what stands at `path`, without following a link.
 FileLook lookAtFile(const std::string& path);
-
-/// True when both name the same file, unchanged since: same file, size and time.
-bool sameFile(const FileIdentity& a, const FileIdentity& b);
 
 /// True when `a` is a file modified later than `b`; an unknown file is never the later one.
 bool modifiedLater(const FileIdentity& a, const FileIdentity& b);
 
-/// Reads at most `most` bytes of the file at `path` into `bytes`, in pieces so that no single
-/// call holds a core for long. Never blocks: anything but a regular file is refused at once
-/// (FILE_FAILED). FILE_MISSING when nothing is there; on FILE_DONE, `identity` names the file.
+/// Opens the file at `path` for reading. Never blocks: anything but a regular file is refused at
+/// once (FILE_FAILED). FILE_MISSING when nothing is there.
+FileResult openForReading(const std::string& path, ReadingFile& file);
+
+/// Reads up to `size` bytes of the file into `data`, in pieces so that no single call holds a
+/// core for long; `got` says how many, 0 at the end of the file.
+FileResult readPiece(ReadingFile& file, uint8_t* data, size_t size, size_t& got);
+
+/// Closes a file opened for reading.
+void closeReading(ReadingFile& file);
+
+/// Reads at most `most` bytes of the file at `path` into `bytes`, as openForReading and
+/// readPiece do; on FILE_DONE, `identity` names the file.
 FileResult readWholeFile(const std::string& path, size_t most, std::vector<uint8_t>& bytes,
                          FileIdentity& identity);
 
@@ -84,9 +99,8 @@ FileResult createNewFile(const std::string& path, NewFile& file);
 /// Appends `size` bytes to the new file, all of them or FILE_FAILED.
 FileResult writeNewFile(NewFile& file, const uint8_t* data, size_t size);
 
-/// Flushes the new file to the disk and closes it; on FILE_DONE, `identity` names it. Closed
-/// whatever the outcome.
-FileResult finishNewFile(NewFile& file, FileIdentity& identity);
+/// Flushes the new file to the disk and closes it, whatever the outcome.
+FileResult finishNewFile(NewFile& file);
 
 /// Closes a new file that will not be finished; the caller removes it.
 void abandonNewFile(NewFile& file);

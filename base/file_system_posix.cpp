@@ -42,8 +42,8 @@ bool flagUnsupported(int error) {
     return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
 
-int descriptor(const NewFile& file) {
-    return static_cast<int>(file.handle);
+int descriptor(intptr_t handle) {
+    return static_cast<int>(handle);
 }
 
 } // namespace
@@ -59,38 +59,37 @@ FileLook lookAtFile(const std::string& path) {
     return {kind, identityOf(status)};
 }
 
-bool sameFile(const FileIdentity& a, const FileIdentity& b) {
-    return a.known && b.known && a.device == b.device && a.inode == b.inode && a.size == b.size &&
-           a.modifiedNanoseconds == b.modifiedNanoseconds;
-}
-
 bool modifiedLater(const FileIdentity& a, const FileIdentity& b) {
     return a.known && (!b.known || a.modifiedNanoseconds > b.modifiedNanoseconds);
 }
 
-FileResult readWholeFile(const std::string& path, size_t most, std::vector<uint8_t>& bytes,
-                         FileIdentity& identity) {
+FileResult openForReading(const std::string& path, ReadingFile& file) {
+    file.path = path;
     // Not blocking: opening a FIFO for reading would wait for a writer that never comes.
-    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (file < 0) {
+    const int opened = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (opened < 0) {
         return failed("cannot open", path, errno);
     }
     struct stat status {};
-    if (fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(file);
+    if (fstat(opened, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(opened);
         return {FILE_FAILED, path + " is not a regular file", "not a regular file"};
     }
-    bytes.resize(most);
-    size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t count = read(file, &bytes[got], std::min(bytes.size() - got, FILE_PIECE));
+    file.handle = opened;
+    file.identity = identityOf(status);
+    return done();
+}
+
+FileResult readPiece(ReadingFile& file, uint8_t* data, size_t size, size_t& got) {
+    got = 0;
+    while (got < size) {
+        const ssize_t count =
+            read(descriptor(file.handle), data + got, std::min(size - got, FILE_PIECE));
         if (count < 0 && errno == EINTR) {
             continue;
         }
         if (count < 0) {
-            FileResult result = failed("cannot read", path, errno);
-            close(file);
-            bytes.clear();
+            FileResult result = failed("cannot read", file.path, errno);
             result.outcome = FILE_FAILED;
             return result;
         }
@@ -99,10 +98,30 @@ FileResult readWholeFile(const std::string& path, size_t most, std::vector<uint8
         }
         got += static_cast<size_t>(count);
     }
-    close(file);
-    bytes.resize(got);
-    identity = identityOf(status);
     return done();
+}
+
+void closeReading(ReadingFile& file) {
+    if (file.handle != FILE_HANDLE_NONE) {
+        close(descriptor(file.handle));
+        file.handle = FILE_HANDLE_NONE;
+    }
+}
+
+FileResult readWholeFile(const std::string& path, size_t most, std::vector<uint8_t>& bytes,
+                         FileIdentity& identity) {
+    ReadingFile file;
+    FileResult result = openForReading(path, file);
+    if (result.outcome != FILE_DONE) {
+        return result;
+    }
+    bytes.resize(most);
+    size_t got = 0;
+    result = readPiece(file, bytes.data(), bytes.size(), got);
+    closeReading(file);
+    bytes.resize(result.outcome == FILE_DONE ? got : 0);
+    identity = file.identity;
+    return result;
 }
 
 FileResult createNewFile(const std::string& path, NewFile& file) {
@@ -120,7 +139,7 @@ FileResult createNewFile(const std::string& path, NewFile& file) {
 
 FileResult writeNewFile(NewFile& file, const uint8_t* data, size_t size) {
     while (size > 0) {
-        const ssize_t written = write(descriptor(file), data, std::min(size, FILE_PIECE));
+        const ssize_t written = write(descriptor(file.handle), data, std::min(size, FILE_PIECE));
         if (written < 0 && errno == EINTR) {
             continue;
         }
@@ -135,30 +154,23 @@ FileResult writeNewFile(NewFile& file, const uint8_t* data, size_t size) {
     return done();
 }
 
-FileResult finishNewFile(NewFile& file, FileIdentity& identity) {
-    const int opened = descriptor(file);
+FileResult finishNewFile(NewFile& file) {
+    const int opened = descriptor(file.handle);
     file.handle = FILE_HANDLE_NONE;
     FileResult result = done();
-    struct stat status {};
     if (fsync(opened) != 0) {
         result = failed("cannot flush", file.path, errno);
-    } else if (fstat(opened, &status) != 0) {
-        result = failed("cannot look at", file.path, errno);
     }
     if (close(opened) != 0 && result.outcome == FILE_DONE) {
         result = failed("cannot close", file.path, errno);
     }
-    if (result.outcome != FILE_DONE) {
-        result.outcome = FILE_FAILED;
-        return result;
-    }
-    identity = identityOf(status);
+    result.outcome = result.outcome == FILE_DONE ? FILE_DONE : FILE_FAILED;
     return result;
 }
 
 void abandonNewFile(NewFile& file) {
     if (file.handle != FILE_HANDLE_NONE) {
-        close(descriptor(file));
+        close(descriptor(file.handle));
         file.handle = FILE_HANDLE_NONE;
     }
 }

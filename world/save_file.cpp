@@ -79,8 +79,6 @@ struct SaveRun {
     const Player& player;
     const BlockTypes& blockTypes;
     SaveProgress progress;
-    /// The new save's file once it is written.
-    FileIdentity written;
     /// The gate closed: nothing more is done or said.
     bool stopped;
 };
@@ -123,22 +121,9 @@ SavedFile lookAtLeftover(const SaveRun& run) {
     case KIND_REGULAR:
         break;
     }
-    SaveBytes bytes;
-    SavedFile found = readSavedFile(temporary, run.blockTypes, bytes);
+    SavedFile found = checkSavedFile(temporary, run.blockTypes);
     found.state = found.state == SAVED_NOTHING ? SAVED_NO_WORLD : found.state;
     return found;
-}
-
-// A save this run wrote or loaded is good as long as it is still the same file; any other is
-// read and checked before it may become the backup.
-SavedFile lookAtPrevious(const SaveRun& run) {
-    const std::string& save = run.progress.paths.save;
-    const FileLook look = lookAtFile(save);
-    if (look.kind == KIND_REGULAR && sameFile(look.identity, run.folder.trusted)) {
-        return {SAVED_WHOLE, "", look.identity};
-    }
-    SaveBytes bytes;
-    return readSavedFile(save, run.blockTypes, bytes);
 }
 
 // Encodes, checks and writes the save into `file` a piece at a time. The game never writes a
@@ -177,7 +162,7 @@ FileResult writeNew(SaveRun& run) {
         abandonNewFile(file);
         return result;
     }
-    return finishNewFile(file, run.written);
+    return finishNewFile(file);
 }
 
 FileResult takeStep(SaveRun& run, SaveStep step) {
@@ -196,7 +181,7 @@ FileResult takeStep(SaveRun& run, SaveStep step) {
     case SAVE_WRITE_NEW:
         return writeNew(run);
     case SAVE_LOOK_AT_PREVIOUS:
-        progress.previous = lookAtPrevious(run);
+        progress.previous = checkSavedFile(paths.save, run.blockTypes);
         break;
     case SAVE_SWAP:
         return gatedStep(run, step, [&] { return swapFiles(paths.temporary, paths.save); });
@@ -230,7 +215,7 @@ FileResult takeStep(SaveRun& run, SaveStep step) {
 SaveOutcome writeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
                       SaveFolder& folder) {
     const SavePaths paths = savePaths(folder.directory);
-    SaveRun run{folder, cells, player, blockTypes, startSaveProgress(paths), {}, false};
+    SaveRun run{folder, cells, player, blockTypes, startSaveProgress(paths), false};
     SaveStep step = SAVE_LOOK_AT_LEFTOVER;
     while (step != SAVE_DONE && step != SAVE_FAILED) {
         run.progress.result = takeStep(run, step);
@@ -240,9 +225,6 @@ SaveOutcome writeSave(const SavedCells& cells, const Player& player, const Block
         run.progress.last = step;
         run.progress.backupStands = lookAtFile(run.progress.paths.backup).kind == KIND_REGULAR;
         step = nextSaveStep(run.progress);
-    }
-    if (step == SAVE_DONE) {
-        folder.trusted = run.written;
     }
     return {step == SAVE_DONE, saveWords(run.progress)};
 }
@@ -258,6 +240,33 @@ SavedFile readSavedFile(const std::string& path, const BlockTypes& blockTypes, S
         return {SAVED_UNREADABLE, read.sentence, {}};
     }
     if (!validateSave(bytes, blockTypes, found.why)) {
+        found.state = SAVED_REFUSED;
+    }
+    return found;
+}
+
+SavedFile checkSavedFile(const std::string& path, const BlockTypes& blockTypes) {
+    ReadingFile file;
+    const FileResult opened = openForReading(path, file);
+    if (opened.outcome != FILE_DONE) {
+        return {
+            opened.outcome == FILE_MISSING ? SAVED_NOTHING : SAVED_UNREADABLE, opened.sentence, {}};
+    }
+    std::vector<uint8_t> piece(SAVE_PIECE);
+    SavePieceCheck check;
+    SavedFile found{SAVED_WHOLE, "", file.identity};
+    bool whole = true;
+    size_t got = 0;
+    do {
+        const FileResult read = readPiece(file, piece.data(), piece.size(), got);
+        if (read.outcome != FILE_DONE) {
+            found = {SAVED_UNREADABLE, read.sentence, {}};
+            break;
+        }
+        whole = checkSavePiece(check, piece.data(), got, blockTypes, found.why);
+    } while (got > 0 && whole);
+    closeReading(file);
+    if (found.state == SAVED_WHOLE && (!whole || !finishSavePieceCheck(check, found.why))) {
         found.state = SAVED_REFUSED;
     }
     return found;
@@ -284,8 +293,6 @@ bool readUsableSave(SaveFolder& folder, const BlockTypes& blockTypes, SaveBytes&
     if (choice.source == LOAD_NOTHING) {
         return false;
     }
-    const SavedFile* taken[] = {&look.save, &look.temporary, &look.backup};
-    folder.trusted = taken[choice.source - 1]->identity;
     bytes.swap(found[choice.source - 1]);
     return true;
 }

@@ -16,9 +16,6 @@
 /// A save folder as this run knows it.
 struct SaveFolder {
     std::string directory = GAME_SAVE_DIRECTORY;
-    /// The save this run last wrote or loaded whole: a good save, which becomes the backup
-    /// without being read and checked again.
-    FileIdentity trusted;
     /// Passed before every move; null where nobody stops waiting for the work (save_gate.h).
     SaveGate* gate = nullptr;
 };
@@ -35,9 +32,9 @@ struct SaveOutcome {
 /// Writes the cells and the player as the save in the folder, encoded and checked a piece at a
 /// time on their way to the disk: no buffer of the whole file is made. The bytes must pass the
 /// game's own check (validateSave): a state that fails it is a failed save, whose temporary file
-/// goes again. The previous save becomes the backup if it is a good save (this run's own, or
-/// read and checked now); one the check refuses is set aside as damaged, one that cannot be read
-/// is kept aside.
+/// goes again. The previous save becomes the backup only if it is a good save, read and checked
+/// now whoever wrote it (a disk may spoil a file behind the game's back); one the check refuses
+/// is set aside as damaged and the backup stays, one that cannot be read is kept aside.
 SaveOutcome writeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
                       SaveFolder& folder);
 
@@ -45,10 +42,14 @@ SaveOutcome writeSave(const SavedCells& cells, const Player& player, const Block
 /// Never blocks: anything but a regular file is unreadable at once.
 SavedFile readSavedFile(const std::string& path, const BlockTypes& blockTypes, SaveBytes& bytes);
 
+/// Reads the file at `path` and checks it as readSavedFile does, a piece at a time, with no
+/// buffer of the whole file.
+SavedFile checkSavedFile(const std::string& path, const BlockTypes& blockTypes);
+
 /// Reads the newest whole save in the folder into `bytes` (chooseSaveToLoad). A save read whole
 /// that the check refuses is set aside as damaged before anything can replace it; one that
 /// cannot be read stays where it is. `said` gets the line, if any, that says what was wrong,
-/// which save was loaded and what became of the save (loadLine). The folder notes a save read
-/// as this run's. True when `bytes` holds a save that loads.
+/// which save was loaded and what became of the save (loadLine). True when `bytes` holds a save
+/// that loads.
 bool readUsableSave(SaveFolder& folder, const BlockTypes& blockTypes, SaveBytes& bytes,
                     std::string& said);

@@ -338,15 +338,27 @@ TEST_F(SaveWorld, NoFileMeansNoSaveFound) {
     expectUnchanged(before);
 }
 
-TEST_F(SaveWorld, ANewSaveKeepsThePreviousOneAsBackup) {
+// The save this run wrote, spoilt on the disk behind its back with its size and time kept, is
+// read and refused before it can become the backup: the good backup stays.
+TEST_F(SaveWorld, ANewSaveKeepsThePreviousOneAsBackupOnlyIfItIsGoodStill) {
     ASSERT_TRUE(save());
     const std::vector<uint8_t> first = directory.read(SAVE_FILE_NAME);
     ASSERT_TRUE(mine(10, 121));
     ASSERT_TRUE(save());
-    const std::vector<uint8_t> second = directory.read(SAVE_FILE_NAME);
+    std::vector<uint8_t> second = directory.read(SAVE_FILE_NAME);
     EXPECT_FALSE(first == second);
     EXPECT_TRUE(directory.read(std::string(SAVE_FILE_NAME) + SAVE_BACKUP_SUFFIX) == first);
     EXPECT_FALSE(std::filesystem::exists(directory.file("TellurnSave.wld.tmp")));
+
+    const auto written = std::filesystem::last_write_time(directory.file(SAVE_FILE_NAME));
+    second[cellAtOffset(4, 4) + CELL_ID] = 9;
+    directory.write(SAVE_FILE_NAME, second);
+    std::filesystem::last_write_time(directory.file(SAVE_FILE_NAME), written);
+    bool saved = false;
+    EXPECT_EQ(0u, savedOutput(saved).find("Saved, but the previous save was refused (cell (4, 4) "
+                                          "has block id 9"));
+    EXPECT_TRUE(directory.read(std::string(SAVE_FILE_NAME) + SAVE_BACKUP_SUFFIX) == first);
+    EXPECT_TRUE(directory.read(std::string(SAVE_FILE_NAME) + SAVE_DAMAGED_SUFFIX) == second);
 }
 
 // What a crash or another program may leave at the temporary file's name: a leftover is
