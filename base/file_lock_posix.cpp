@@ -11,14 +11,21 @@
 namespace {
 
 // Opened for writing where it can be (on NFS a lock needs it), read-only where the player may not
-// write the file, which still locks elsewhere. Never blocks (a FIFO) nor follows a link.
+// write the file, which still locks elsewhere. Never blocks (a FIFO) nor follows a link. When
+// neither works, errno is the real cause: a read-only folder with no lock file in it says so,
+// not that the file is missing.
 int openLockFile(const std::string& path) {
     constexpr int FLAGS = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     const int file = open(path.c_str(), O_RDWR | O_CREAT | FLAGS, 0644);
-    if (file >= 0 || (errno != EACCES && errno != EROFS && errno != EPERM)) {
+    const int writeError = errno;
+    if (file >= 0 || (writeError != EACCES && writeError != EROFS && writeError != EPERM)) {
         return file;
     }
-    return open(path.c_str(), O_RDONLY | FLAGS);
+    const int readOnly = open(path.c_str(), O_RDONLY | FLAGS);
+    if (readOnly < 0 && errno == ENOENT) {
+        errno = writeError;
+    }
+    return readOnly;
 }
 
 LockResult unavailable(const std::string& sentence) {

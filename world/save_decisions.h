@@ -22,10 +22,9 @@ constexpr const char* SAVE_DAMAGED_SUFFIX = ".damaged";
 constexpr int MAX_DAMAGED_KEPT = 5;
 /// Appended to the save's name for a file that may hold a world but cannot stay where it is: a
 /// previous save that cannot be read, a whole save an unfinished save left at the temporary
-/// name. The next ones take ".2", ".3" and so on; none is ever removed.
+/// name. The next ones take ".2", ".3" and so on, as many as there are: none is ever removed,
+/// and saving never stops for want of a name.
 constexpr const char* SAVE_KEPT_SUFFIX = ".kept";
-/// How many files are kept aside at most; a save that would need one more fails instead.
-constexpr int MAX_KEPT = 99;
 /// Name of the lock file inside the save folder, held by the one copy of the game playing there.
 constexpr const char* SAVE_LOCK_NAME = "TellurnSave.lock";
 /// The directory the game keeps its save in: the working directory.

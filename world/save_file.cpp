@@ -95,7 +95,7 @@ template <typename Call> FileResult gatedStep(SaveRun& run, SaveStep step, Call 
 // could be.
 FileResult keepAside(SaveRun& run, SaveStep step, const std::string& path) {
     std::string& keptAs = run.progress.keptAs;
-    for (int number = 1; number <= MAX_KEPT; ++number) {
+    for (int number = 1;; ++number) {
         keptAs = numberedName(run.progress.paths.save, SAVE_KEPT_SUFFIX, number);
         const FileResult moved = gatedStep(run, step, [&] { return moveNoReplace(path, keptAs); });
         if (moved.outcome != FILE_TAKEN) {
@@ -103,8 +103,6 @@ FileResult keepAside(SaveRun& run, SaveStep step, const std::string& path) {
             return moved;
         }
     }
-    keptAs = "all the names up to " + keptAs + " are taken";
-    return {FILE_FAILED, keptAs, keptAs};
 }
 
 // What an earlier save left at the temporary name: a whole save there may be the newest one,

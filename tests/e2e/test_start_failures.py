@@ -15,8 +15,8 @@ BANNER = "Starting Tellurn 0.69! Please note that this is mainly a debug window.
 NO_FONT = "Unable to find font, you cocked something up... Quitting"
 NO_CHUNKS = "Failed to create the renderer's chunk bitmaps!"
 SECOND_COPY = "Another copy of the game is using the save in this folder; close it first"
-NOT_LOCKED = ("Cannot lock the save folder: ./TellurnSave.lock %s; a second copy of the game would"
-              " not be stopped")
+NOT_LOCKED = ("Cannot lock the save folder: %s; a second copy of the game would not be"
+              " stopped")
 
 
 class StartFailures(harness.GameTestCase):
@@ -75,14 +75,17 @@ class StartFailures(harness.GameTestCase):
         self.assertEqual(0, first.wait_exit())
 
     def test_no_lock_but_a_file_play_goes_on_at_once(self):
-        for kind, plant, reason in (
-                ("a FIFO, which must not block", os.mkfifo, "is not a regular file"),
-                ("a link", lambda path: os.symlink("elsewhere", path),
-                 "is a symbolic link, not a lock file")):
+        lock = "./TellurnSave.lock"
+        for kind, plant, fault, reason in (
+                ("a FIFO, which must not block", os.mkfifo, None, lock + " is not a regular file"),
+                ("a link", lambda path: os.symlink("elsewhere", path), None,
+                 lock + " is a symbolic link, not a lock file"),
+                ("a read-only folder: the real cause", lambda path: None, "erofs",
+                 "cannot open %s (Read-only file system)" % lock)):
             with self.subTest(kind):
                 workdir = self.new_workdir()
                 plant(os.path.join(workdir, "TellurnSave.lock"))
-                game = self.start_game(workdir=workdir)
+                game = self.start_game(workdir=workdir, fault=fault)
                 game.close(game.wait_for_menu())
                 self.assertEqual(1, game.wait_exit())
                 self.assertIn(NOT_LOCKED % reason, game.lines())

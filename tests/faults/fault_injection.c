@@ -18,6 +18,9 @@
  * One makes the disk err for a while:
  *   eio-read:PATH     each read of a save file (a name beginning "TellurnSave") fails with EIO
  *             while the file PATH exists
+ * One makes the folder read-only, as a write-protected stick is:
+ *   erofs     each open that would create a save file (a name beginning "TellurnSave") fails
+ *             with EROFS
  * And one stops the process at a rename, as a crash or a power cut would:
  *   crash-rename:N    the Nth rename (renameat2 counted with rename) ends the process with
  *             status 75 before it is done
@@ -28,6 +31,8 @@
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
+#include <fcntl.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -171,6 +176,26 @@ static int isSaveFile(int file) {
     path[length] = '\0';
     const char* name = strrchr(path, '/');
     return name != NULL && strncmp(name + 1, "TellurnSave", strlen("TellurnSave")) == 0;
+}
+
+static int namesSaveFile(const char* path) {
+    const char* slash = strrchr(path, '/');
+    const char* name = slash != NULL ? slash + 1 : path;
+    return strncmp(name, "TellurnSave", strlen("TellurnSave")) == 0;
+}
+
+int open(const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const int creates = (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
+    const mode_t mode = creates ? va_arg(arguments, mode_t) : 0;
+    va_end(arguments);
+    const char* setting = getenv("TELLURN_FAULT");
+    if (setting != NULL && strcmp(setting, "erofs") == 0 && creates && namesSaveFile(path)) {
+        errno = EROFS;
+        return -1;
+    }
+    return ((int (*)(const char*, int, ...))real("open"))(path, flags, mode);
 }
 
 ssize_t read(int file, void* data, size_t size) {

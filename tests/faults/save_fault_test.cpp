@@ -74,7 +74,8 @@ TEST_F(SaveWorld, EverySaveUnderADiskFaultKeepsAWholeSaveAndBackup) {
         bool saved;
         Backup backup;
         const char* said;          // the console's first line begins so
-        bool previousKept = false; // the previous save is kept aside as ".kept"
+        bool previousKept = false; // the previous save is kept aside as the first free ".kept"
+        int keptBefore = 0;        // ".kept" to ".kept.N" taken before the save
     } rows[] = {
         {"hard links refused", "link", previous, 0, true, BACKUP_IS_PREVIOUS, "Saved the world!"},
         {"disk full writing the new save", "write:1", previous, 0, false, BACKUP_AS_BEFORE,
@@ -90,6 +91,9 @@ TEST_F(SaveWorld, EverySaveUnderADiskFaultKeepsAWholeSaveAndBackup) {
         // "/" always exists: every read of a file fails, as on a disk that errs.
         {"the previous save cannot be read", "eio-read:/", previous, 0, true, BACKUP_AS_BEFORE,
          "Saved, but cannot keep the previous save as the backup: cannot read", true},
+        {"... when a hundred files are kept aside already", "eio-read:/", previous, 0, true,
+         BACKUP_AS_BEFORE, "Saved, but cannot keep the previous save as the backup: cannot read",
+         true, 100},
         {"a damaged save never becomes the backup", nullptr, damaged, 0, true, BACKUP_AS_BEFORE,
          "Saved, but the previous save was refused"},
         {"a state the check refuses is never written", nullptr, previous, 1, false,
@@ -99,6 +103,9 @@ TEST_F(SaveWorld, EverySaveUnderADiskFaultKeepsAWholeSaveAndBackup) {
         SCOPED_TRACE(row.name);
         directory.write(SAVE_FILE_NAME, row.save);
         directory.write("TellurnSave.wld.bak", older);
+        for (int number = 1; number <= row.keptBefore; ++number) {
+            directory.write(numberedName(SAVE_FILE_NAME, SAVE_KEPT_SUFFIX, number), {1});
+        }
         player.impulseBase = cpv(row.impulseX, 0);
 
         const ChildSave outcome = saveWithFault(*this, row.fault);
@@ -108,8 +115,12 @@ TEST_F(SaveWorld, EverySaveUnderADiskFaultKeepsAWholeSaveAndBackup) {
         const SaveBytes& backup = row.backup == BACKUP_IS_PREVIOUS ? previous : older;
         EXPECT_TRUE(directory.read("TellurnSave.wld.bak") == backup);
         EXPECT_FALSE(std::filesystem::exists(directory.file("TellurnSave.wld.tmp")));
-        EXPECT_EQ(row.previousKept, directory.read("TellurnSave.wld.kept") == row.save);
-        std::filesystem::remove(directory.file("TellurnSave.wld.kept"));
+        const std::string kept = numberedName(SAVE_FILE_NAME, SAVE_KEPT_SUFFIX, row.keptBefore + 1);
+        EXPECT_EQ(row.previousKept, directory.read(kept) == row.save);
+        for (int number = 1; number <= row.keptBefore + 1; ++number) {
+            std::filesystem::remove(
+                directory.file(numberedName(SAVE_FILE_NAME, SAVE_KEPT_SUFFIX, number)));
+        }
     }
 }
 
