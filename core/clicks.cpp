@@ -31,6 +31,7 @@ enum ClickEvent {
     IN_PLACE,
     CAUGHT_UP,
     DROPPED,
+    ITS_TURN,
     CLOSED_IN_PLACE,
 };
 
@@ -54,11 +55,12 @@ const ClickMove CLICK_MOVES[] = {
     {LOAD_DECODING, IN_PLACE, LOAD_CATCHING_UP},
     {LOAD_REBUILDING, IN_PLACE, LOAD_CATCHING_UP},
     {LOAD_CATCHING_UP, CAUGHT_UP, CLICK_OVER},
-    {LOAD_WAITING, DROPPED, CLICK_OVER},
-    {LOAD_QUEUED, DROPPED, CLICK_OVER},
-    {LOAD_READ, DROPPED, CLICK_OVER},
-    {LOAD_DECODING, DROPPED, CLICK_OVER},
-    {LOAD_REBUILDING, DROPPED, CLICK_OVER},
+    {LOAD_WAITING, DROPPED, LOAD_DROPPED},
+    {LOAD_QUEUED, DROPPED, LOAD_DROPPED},
+    {LOAD_READ, DROPPED, LOAD_DROPPED},
+    {LOAD_DECODING, DROPPED, LOAD_DROPPED},
+    {LOAD_REBUILDING, DROPPED, LOAD_DROPPED},
+    {LOAD_DROPPED, ITS_TURN, CLICK_OVER},
     {LOAD_CATCHING_UP, CLOSED_IN_PLACE, CLICK_OVER},
 };
 
@@ -128,6 +130,14 @@ ClickStage nextToHandOn(const Clicks& clicks) {
         }
     }
     return CLICK_OVER;
+}
+
+// Says "Load not done" for the dropped Loads that no click before them waits for any more.
+void sayDroppedInTurn(Clicks& clicks) {
+    while (!clicks.empty() && clicks.front() == LOAD_DROPPED) {
+        moveClick(clicks, 0, ITS_TURN);
+        sayLoadNotDone();
+    }
 }
 
 // True while a save is in the slot or being written.
@@ -251,14 +261,14 @@ bool saveWaiting(const Clicks& clicks) {
 }
 
 // Once the window has gone, only a Save can still want a Load: the Loads clicked after the last
-// Save are not carried out, and each says so.
+// Save are not carried out, and each says so in its turn.
 void dropTrailingLoads(Saver& saver) {
     al_lock_mutex(saver.mutex);
     Clicks& clicks = saver.shared.clicks;
-    while (!clicks.empty() && clicks.back() == LOAD_WAITING) {
-        moveClick(clicks, clicks.size() - 1, DROPPED);
-        sayLoadNotDone();
+    for (size_t index = clicks.size(); index-- > 0 && clicks[index] == LOAD_WAITING;) {
+        moveClick(clicks, index, DROPPED);
     }
+    sayDroppedInTurn(clicks);
     al_unlock_mutex(saver.mutex);
 }
 
@@ -281,9 +291,9 @@ bool dropUnneededLoad(Game& game) {
     }
     SaveBytes().swap(saver.shared.loaded.bytes);
     moveFirstClickAt(saver.shared.clicks, stage, DROPPED);
+    sayDroppedInTurn(saver.shared.clicks);
     al_unlock_mutex(saver.mutex);
     saver.main.load = SaveBeingApplied{}; // what went in stays: nobody sees or saves it now
-    sayLoadNotDone();
     return true;
 }
 
@@ -322,6 +332,8 @@ void abandonSaver(Saver& saver, double seconds) {
             sayWriteCutShort(shared.gate, seconds);
         } else if (between(stage, SAVE_WAITING, SAVE_IN_SLOT)) {
             saySaveNotFinished(seconds);
+        } else if (stage == LOAD_DROPPED) {
+            sayLoadNotDone();
         } else {
             sayLoadNotFinished(seconds);
         }
@@ -381,6 +393,7 @@ void endWrite(ClicksUnderMutex& shared, const SaveOutcome& outcome) {
     const int clicks = moveEveryClickAt(shared.clicks, SAVE_WRITING, WRITTEN);
     if (!shared.gate.closed) {
         saySaveOutcome(outcome, clicks);
+        sayDroppedInTurn(shared.clicks);
     }
 }
 

@@ -31,8 +31,9 @@
 //       over
 //
 //   The close [m]: LOAD_WAITING, LOAD_QUEUED, LOAD_READ, LOAD_DECODING and LOAD_REBUILDING
-//   --dropped: "Load not done: ..."--> over; LOAD_CATCHING_UP, in place and answered, --closed in
-//   place--> over, when no Save behind it needs the snapshots
+//   --dropped--> LOAD_DROPPED --its turn [m or s]: "Load not done: ..."--> over, once every
+//   click before it is answered, so that the lines keep the clicks' order; LOAD_CATCHING_UP, in
+//   place and answered, --closed in place--> over, when no Save behind it needs the snapshots
 //
 // A press starts its click WAITING, and it is handed on at once unless a Load is on its way
 // (LOAD_QUEUED to LOAD_CATCHING_UP) before it; the clicks behind a Load are handed on in order
@@ -85,6 +86,8 @@ enum ClickStage {
     LOAD_REBUILDING,
     /// In place; the saver's snapshots copy the new grid, a share per tick.
     LOAD_CATCHING_UP,
+    /// Dropped at the close; its line waits until every click before it is answered.
+    LOAD_DROPPED,
     /// Over: the click leaves the clicks.
     CLICK_OVER,
 };
@@ -161,7 +164,7 @@ bool loadGoingIn(Game& game);
 SaverWork takeSaverWork(ClicksUnderMutex& shared);
 
 /// Saver thread, mutex held: the write in hand has ended; every SAVE_WRITING click says how,
-/// unless the gate is closed, and is over.
+/// unless the gate is closed, and is over, and so are the dropped Loads whose turn it then is.
 void endWrite(ClicksUnderMutex& shared, const SaveOutcome& outcome);
 
 /// Saver thread, mutex held: the Load being read has been read. Its line, unless the gate is
