@@ -282,8 +282,16 @@ std::string loadLine(const LoadLook& look, const LoadChoice& choice, const SetAs
     const bool took = choice.source != LOAD_NOTHING;
     switch (look.save.state) {
     case SAVED_WHOLE:
-        return choice.source == LOAD_TEMPORARY
-                   ? taken + " is newer than the save; loaded it instead\n"
+        // A whole save at the temporary name that is older by its time is passed over, but a
+        // clock set back may have made it so: the player hears of it now, not at the next Save.
+        if (choice.source == LOAD_TEMPORARY) {
+            return taken + " is newer than the save; loaded it instead\n";
+        }
+        return look.temporary.state == SAVED_WHOLE
+                   ? "loaded the save; the whole save an unfinished save left at " +
+                         paths.temporary +
+                         " is not newer by its time, though it may hold a newer world; it stays "
+                         "there\n"
                    : "";
     case SAVED_NOTHING:
         return took ? "No save found; " + instead + "\n" : "No save found\n";

@@ -197,5 +197,6 @@ struct SetAside {
 };
 
 /// The line a Load says before it loads (or does not): what was wrong with the save, which save
-/// it took instead, what became of the save. Empty when it simply takes the save.
+/// it took instead, what became of the save, or which whole save it passed over. Empty when it
+/// simply takes the save.
 std::string loadLine(const LoadLook& look, const LoadChoice& choice, const SetAside& setAside);

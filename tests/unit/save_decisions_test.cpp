@@ -182,7 +182,10 @@ TEST(SaveDecisions, LoadTakesTheNewestWholeSaveAndSaysWhatBecameOfTheSave) {
         {"the save", whole(5), none, none, LOAD_SAVE, notAsked, ""},
         {"a newer whole save at the temporary name", whole(5), whole(6), none, LOAD_TEMPORARY,
          notAsked, unfinished + " is newer than the save; loaded it instead\n"},
-        {"an older one there, or as old", whole(5), whole(5), none, LOAD_SAVE, notAsked, ""},
+        {"an older one there, or as old, is passed over, saying so", whole(5), whole(5), none,
+         LOAD_SAVE, notAsked,
+         "loaded the save; " + unfinished +
+             " is not newer by its time, though it may hold a newer world; it stays there\n"},
         {"no save at all", none, none, none, LOAD_NOTHING, notAsked, "No save found\n"},
         {"no save but a backup", none, refused, whole(1), LOAD_BACKUP, notAsked,
          "No save found; " + backupInstead + "\n"},
