@@ -16,6 +16,21 @@ std::string backupLeft(const SaveProgress& progress) {
     return progress.backupStands ? "the older backup stays" : "there is no backup";
 }
 
+// Where the previous save and the backup are once a Save has failed; the problem has said where
+// the new one is.
+std::string whereSavesAre(const SaveProgress& progress) {
+    const SavePaths& paths = progress.paths;
+    if (progress.previousAt == paths.backup) {
+        return "the previous save is " + paths.backup;
+    }
+    const std::string previous = !progress.previousAt.empty()
+                                     ? "the previous save is " + progress.previousAt
+                                 : progress.saveStands ? "the previous save stays as " + paths.save
+                                                       : "there was no save before";
+    return previous + (progress.backupStands ? " and the backup stays as " + paths.backup
+                                             : " and there is no backup");
+}
+
 std::string cannotKeepAsBackup(const SaveProgress& progress) {
     return failure("cannot keep the previous save as", progress.paths.backup, progress.result);
 }
@@ -81,7 +96,7 @@ SaveStep afterPreviousLook(const SaveProgress& progress) {
 
 SaveStep afterSwap(SaveProgress& progress) {
     if (done(progress)) {
-        progress.previousMoved = true; // to the temporary name
+        progress.previousAt = progress.paths.temporary;
         return SAVE_SWAPPED_OUT_TO_BACKUP;
     }
     if (progress.result.outcome == FILE_UNSUPPORTED) {
@@ -94,6 +109,7 @@ SaveStep afterSwap(SaveProgress& progress) {
 // kept aside; only if that fails too does it stay there, for the next save to keep aside.
 SaveStep afterSwappedOutToBackup(SaveProgress& progress) {
     if (done(progress)) {
+        progress.previousAt = progress.paths.backup;
         return SAVE_FLUSH_FOLDER;
     }
     progress.note = cannotKeepAsBackup(progress);
@@ -101,6 +117,7 @@ SaveStep afterSwappedOutToBackup(SaveProgress& progress) {
 }
 
 SaveStep afterKeepingSwappedOut(SaveProgress& progress) {
+    progress.previousAt = done(progress) ? progress.keptAs : progress.previousAt;
     progress.note += done(progress)
                          ? "; kept it as " + progress.keptAs + " and " + backupLeft(progress)
                          : "; the previous save stays as " + progress.paths.temporary + " (" +
@@ -110,7 +127,7 @@ SaveStep afterKeepingSwappedOut(SaveProgress& progress) {
 
 SaveStep afterPreviousToBackup(SaveProgress& progress) {
     if (done(progress)) {
-        progress.previousMoved = true;
+        progress.previousAt = progress.paths.backup;
         return SAVE_PLACE_NEW;
     }
     progress.note = cannotKeepAsBackup(progress);
@@ -123,13 +140,12 @@ SaveStep afterPreviousToBackup(SaveProgress& progress) {
 SaveStep afterKeepingPrevious(SaveProgress& progress) {
     const bool unreadable = previousUnreadable(progress);
     if (!done(progress)) {
-        return failed(progress, unreadable ? "the previous save cannot be read (" +
-                                                 progress.previous.why + ") nor kept aside (" +
-                                                 progress.keptAs + "); the save is as it was"
-                                           : progress.note + ", nor keep it aside (" +
-                                                 progress.keptAs + "); the save is as it was");
+        return failed(progress,
+                      unreadable ? "the previous save cannot be read (" + progress.previous.why +
+                                       ") nor kept aside (" + progress.keptAs + ")"
+                                 : progress.note + ", nor keep it aside (" + progress.keptAs + ")");
     }
-    progress.previousMoved = true;
+    progress.previousAt = progress.keptAs;
     if (unreadable) {
         progress.note = "cannot keep the previous save as the backup: " + progress.previous.why;
     }
@@ -143,7 +159,7 @@ SaveStep afterSettingAsideRefused(SaveProgress& progress) {
                                     progress.previous.why + ") and cannot be set aside: " +
                                     progress.keptAs + "; move it away to save over it");
     }
-    progress.previousMoved = true;
+    progress.previousAt = progress.keptAs;
     progress.note = "the previous save was refused (" + progress.previous.why + "); kept it as " +
                     progress.keptAs;
     return SAVE_PLACE_NEW;
@@ -155,7 +171,8 @@ SaveStep afterPlacingNew(SaveProgress& progress) {
     if (done(progress)) {
         return SAVE_FLUSH_FOLDER;
     }
-    const bool previousStands = progress.previous.state != SAVED_NOTHING && !progress.previousMoved;
+    const bool previousStands =
+        progress.previous.state != SAVED_NOTHING && progress.previousAt.empty();
     if (previousStands) {
         return failed(progress, cannotPlaceNew(progress));
     }
@@ -245,8 +262,8 @@ StepStanding stepStanding(SaveStep step, const SaveProgress& progress,
 }
 
 std::string saveWords(const SaveProgress& progress) {
-    if (progress.last == SAVE_FAILED || !progress.problem.empty()) {
-        return progress.problem;
+    if (!progress.problem.empty()) {
+        return progress.problem + "; " + whereSavesAre(progress);
     }
     if (progress.found.empty() || progress.note.empty()) {
         return progress.found + progress.note;

@@ -115,7 +115,8 @@ struct SaveProgress {
     SavedFile leftover;
     /// The previous save (after SAVE_LOOK_AT_PREVIOUS).
     SavedFile previous;
-    /// A regular file stands at the backup's name now.
+    /// A regular file stands at the save's name, and at the backup's, now.
+    bool saveStands;
     bool backupStands;
     /// The step just taken, and how it went.
     SaveStep last;
@@ -124,8 +125,8 @@ struct SaveProgress {
     std::string keptAs;
     /// The new save's file was created (and is removed again if it cannot be put in place).
     bool newCreated;
-    /// The previous save has left the save's name.
-    bool previousMoved;
+    /// Where the previous save went from the save's name; empty while it has not moved.
+    std::string previousAt;
     /// What was found at the temporary name and done with it, for the line of a Save.
     std::string found;
     /// What became of the previous save when it could not be kept as the backup.
@@ -155,8 +156,8 @@ struct StepStanding {
 StepStanding stepStanding(SaveStep step, const SaveProgress& progress, const std::string& standing);
 
 /// The line's words once a Save has ended: for SAVE_DONE, what was found and what became of
-/// the previous save (empty when all went well); for SAVE_FAILED, what failed and where the
-/// saves are.
+/// the previous save (empty when all went well); for SAVE_FAILED, what failed, why, and where
+/// the new save, the previous one and the backup are now.
 std::string saveWords(const SaveProgress& progress);
 
 // ---- Load ----

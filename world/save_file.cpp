@@ -221,6 +221,7 @@ SaveOutcome writeSave(const SavedCells& cells, const Player& player, const Block
             return {false, ""}; // nobody waits for the line any more
         }
         run.progress.last = step;
+        run.progress.saveStands = lookAtFile(run.progress.paths.save).kind == KIND_REGULAR;
         run.progress.backupStands = lookAtFile(run.progress.paths.backup).kind == KIND_REGULAR;
         step = nextSaveStep(run.progress);
     }

@@ -49,6 +49,7 @@ struct SaveRow {
 // "K" (or finds "no room"), setting aside takes "D". Returns the steps taken, by name.
 std::string walkSave(const SaveRow& row, std::string& words) {
     SaveProgress progress = startSaveProgress(PATHS);
+    progress.saveStands = row.previous != SAVED_NOTHING;
     progress.backupStands = row.backupStands;
     progress.leftover = {row.leftover, "bad leftover", {}}; // as the looks find them
     progress.previous = {row.previous, "bad previous", {}};
@@ -87,6 +88,9 @@ TEST(SaveDecisions, EachStepOfASaveFollowsFromHowTheLastOneWent) {
     const std::string notBackup = "cannot keep the previous save as " + B + " (Denied)";
     const std::string notPlaced = "cannot put the new save in place as " + S + " (Denied)";
     const std::string staysNew = "; the new save stays as " + T + ", which Load takes";
+    const std::string asTheyWere =
+        "; the previous save stays as " + S + " and the backup stays as " + B;
+    const std::string noneBefore = "; there was no save before and there is no backup";
     const SaveRow rows[] = {
         {"the first save", SAVED_NOTHING, SAVED_NOTHING, "", false, written + "place flush done",
          ""},
@@ -95,7 +99,7 @@ TEST(SaveDecisions, EachStepOfASaveFollowsFromHowTheLastOneWent) {
         {"no swap on this file system: two moves", SAVED_NOTHING, SAVED_WHOLE, "swap:unsupported",
          true, written + "swap to-backup place flush done", ""},
         {"the swap fails: the new save goes again", SAVED_NOTHING, SAVED_WHOLE, "swap", true,
-         written + "swap remove-new failed", notPlaced},
+         written + "swap remove-new failed", notPlaced + asTheyWere},
         {"the swapped-out save cannot become the backup", SAVED_NOTHING, SAVED_WHOLE,
          "swapped-to-backup", true, written + "swap swapped-to-backup keep-swapped flush done",
          notBackup + "; kept it as K and the older backup stays"},
@@ -109,12 +113,12 @@ TEST(SaveDecisions, EachStepOfASaveFollowsFromHowTheLastOneWent) {
         {"two moves: nor kept aside", SAVED_NOTHING, SAVED_WHOLE,
          "swap:unsupported to-backup keep-previous", true,
          written + "swap to-backup keep-previous remove-new failed",
-         notBackup + ", nor keep it aside (no room); the save is as it was"},
+         notBackup + ", nor keep it aside (no room)" + asTheyWere},
         {"two moves: the new save cannot take the name left free", SAVED_NOTHING, SAVED_WHOLE,
          "swap:unsupported place", true, written + "swap to-backup place failed",
-         notPlaced + staysNew},
+         notPlaced + staysNew + "; the previous save is " + B},
         {"the first save cannot take its name", SAVED_NOTHING, SAVED_NOTHING, "place", false,
-         written + "place failed", notPlaced + staysNew},
+         written + "place failed", notPlaced + staysNew + noneBefore},
         {"a refused previous save is set aside", SAVED_NOTHING, SAVED_REFUSED, "", true,
          written + "set-aside place flush done",
          "the previous save was refused (bad previous); kept it as D"},
@@ -122,15 +126,15 @@ TEST(SaveDecisions, EachStepOfASaveFollowsFromHowTheLastOneWent) {
          written + "set-aside remove-new failed",
          "the save " + S +
              " is refused (bad previous) and cannot be set aside: no room; move it "
-             "away to save over it"},
+             "away to save over it" +
+             asTheyWere},
         {"an unreadable previous save is kept aside", SAVED_NOTHING, SAVED_UNREADABLE, "", true,
          written + "keep-previous place flush done",
          "cannot keep the previous save as the backup: bad previous; kept it as K and the older "
          "backup stays"},
         {"... or else nothing replaces it", SAVED_NOTHING, SAVED_UNREADABLE, "keep-previous", true,
          written + "keep-previous remove-new failed",
-         "the previous save cannot be read (bad previous) nor kept aside (no room); the save is "
-         "as it was"},
+         "the previous save cannot be read (bad previous) nor kept aside (no room)" + asTheyWere},
         {"a whole leftover is kept aside first", SAVED_WHOLE, SAVED_REFUSED, "", true,
          "leftover keep-leftover write previous set-aside place flush done",
          "found a whole save that did not finish at " + T +
@@ -138,18 +142,18 @@ TEST(SaveDecisions, EachStepOfASaveFollowsFromHowTheLastOneWent) {
         {"a leftover that cannot be kept aside stops the save", SAVED_UNREADABLE, SAVED_WHOLE,
          "keep-leftover", true, "leftover keep-leftover failed",
          "found a file that cannot be read at " + T +
-             " (bad leftover), which cannot be kept aside: no room; move it away"},
+             " (bad leftover), which cannot be kept aside: no room; move it away" + asTheyWere},
         {"a leftover with no world is removed", SAVED_NO_WORLD, SAVED_NOTHING, "", false,
          "leftover remove-leftover write previous place flush done", ""},
         {"... or else the save fails", SAVED_REFUSED, SAVED_NOTHING, "remove-leftover", false,
-         "leftover remove-leftover failed", "cannot do it (Denied)"},
+         "leftover remove-leftover failed", "cannot do it (Denied)" + noneBefore},
         {"a directory at the temporary name", SAVED_DIRECTORY, SAVED_WHOLE, "", true,
          "leftover failed",
-         "cannot create " + T + ": a directory stands at that name; move it away"},
+         "cannot create " + T + ": a directory stands at that name; move it away" + asTheyWere},
         {"the new save cannot be written: it goes again", SAVED_NOTHING, SAVED_WHOLE, "write", true,
-         "leftover write remove-new failed", "cannot do it (Denied)"},
+         "leftover write remove-new failed", "cannot do it (Denied)" + asTheyWere},
         {"the new save cannot be created", SAVED_NOTHING, SAVED_WHOLE, "create", true,
-         "leftover write failed", "cannot do it (Denied)"},
+         "leftover write failed", "cannot do it (Denied)" + asTheyWere},
     };
     for (const SaveRow& row : rows) {
         SCOPED_TRACE(row.name);

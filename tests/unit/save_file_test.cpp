@@ -384,7 +384,9 @@ TEST_F(SaveWorld, NothingAtTheTemporaryNameIsWrittenThrough) {
     std::string said = savedOutput(saved);
     EXPECT_FALSE(saved);
     EXPECT_EQ("Save failed: cannot create " + temporary +
-                  ": a directory stands at that name; move it away\n",
+                  ": a directory stands at that name; move it away; the previous save stays as " +
+                  directory.file(SAVE_FILE_NAME) + " and the backup stays as " +
+                  directory.file("TellurnSave.wld.bak") + "\n",
               said);
     EXPECT_TRUE(directory.read(SAVE_FILE_NAME) == now);
     EXPECT_TRUE(directory.read("TellurnSave.wld.bak") == old);
