@@ -1,5 +1,7 @@
-// A lock held on a file for as long as the game runs, so that a second copy of the game finds it
-// taken. Each platform implements it in a file of its own (file_lock_posix.cpp).
+// The lock a copy of the game holds on its save folder for as long as it runs, so that a second
+// copy finds it taken: the folder itself where the file system can lock one, which no removed
+// file can defeat, and a lock file in it, which serves where folders cannot be locked (a network
+// folder). Each platform implements it in a file of its own (file_lock_posix.cpp).
 #pragma once
 
 #include <cstdint>
@@ -11,29 +13,39 @@ enum LockOutcome {
     LOCK_TAKEN,
     /// Another process holds it.
     LOCK_HELD,
-    /// The file cannot be locked at all (a read-only folder, a file system without locks, a
-    /// link or a FIFO at the name): the sentence says why.
+    /// The folder cannot be locked at all (a read-only folder on a file system that locks no
+    /// folders, a link or a FIFO at the lock file's name): the sentence says why.
     LOCK_UNAVAILABLE,
 };
 
 /// How taking a lock went.
 struct LockResult {
     LockOutcome outcome;
-    /// Why it is unavailable; empty otherwise.
+    /// Why the lock file could not be used, when it could not (also with LOCK_TAKEN, when the
+    /// folder itself is locked); empty otherwise.
     std::string sentence;
 };
 
-/// FileLock::handle when no lock is held.
-constexpr intptr_t FILE_LOCK_NONE = -1;
+/// A handle of FolderLock when that part of the lock is not held.
+constexpr intptr_t LOCK_HANDLE_NONE = -1;
 
-/// A held lock: the open lock file, or FILE_LOCK_NONE.
-struct FileLock {
-    intptr_t handle = FILE_LOCK_NONE;
+/// A held lock: the locked folder and the open lock file, each LOCK_HANDLE_NONE when not held.
+struct FolderLock {
+    intptr_t folder = LOCK_HANDLE_NONE;
+    intptr_t file = LOCK_HANDLE_NONE;
 };
 
-/// Takes an exclusive lock on the file at `path`, creating it if need be, without waiting for
-/// another holder. Anything but a regular file at the name is not used.
-LockResult lockFile(const std::string& path, FileLock& lock);
+/// Takes an exclusive lock on `directory` and on its lock file `fileName`, creating the file if
+/// need be, without waiting for another holder. Anything but a regular file at the name is not
+/// used.
+LockResult lockFolder(const std::string& directory, const std::string& fileName, FolderLock& lock);
+
+/// Writes a short note into the held lock file, in place of any before, for a copy of the game
+/// that finds the folder taken to read (readLockNote). Nothing happens without a lock file.
+void noteOnLock(FolderLock& lock, const std::string& note);
+
+/// The note in the lock file `fileName` of `directory`; empty when there is none.
+std::string readLockNote(const std::string& directory, const std::string& fileName);
 
 /// Lets the lock go, if it is held; the process's end lets it go too.
-void unlockFile(FileLock& lock);
+void unlockFolder(FolderLock& lock);

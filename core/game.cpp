@@ -212,7 +212,7 @@ void stopWorkers(Game& game) {
 void destroyGame(Game& game) {
     freeSpace(game);
     destroySaver(game.saver);
-    unlockFile(game.saveLock);
+    unlockFolder(game.saveLock);
     if (game.stateLock != nullptr) {
         al_destroy_mutex(game.stateLock);
         game.stateLock = nullptr;

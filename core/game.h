@@ -74,7 +74,7 @@ struct Game {
     /// The Save and Load clicks, and the thread that writes and reads the save for them.
     Saver saver;
     /// The lock on the save folder, held for the whole run by a game with a window.
-    FileLock saveLock;
+    FolderLock saveLock;
     /// Closes asked from outside the window, which close the game as its close button does.
     CloseRequests closeRequests;
 };

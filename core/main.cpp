@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/file_lock.h"
 #include "base/process.h"
 #include "core/close_request.h"
 #include "core/event_loop.h"
@@ -41,6 +42,7 @@ void shutDown(Game& game, int status) {
     al_stop_timer(game.timer);
     al_destroy_timer(game.timer);
     al_destroy_display(game.display);
+    noteOnLock(game.saveLock, SAVE_LOCK_FINISHING); // a copy started now waits for these saves
     const bool saverDone = finishSaver(game, CLOSE_SAVE_SECONDS);
     std::printf("Quitting, Thanks for playing!\n");
     al_rest(1.0);

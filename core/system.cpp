@@ -3,10 +3,12 @@
 #include <allegro5/allegro.h>
 #include <allegro5/allegro_font.h>
 #include <allegro5/allegro_ttf.h>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "actors/physics.h"
@@ -32,16 +34,41 @@ void requireOrExit(bool present, const char* failureLine) {
     }
 }
 
+// A copy of the game that is only finishing its saves has its lock for a few seconds more.
+LockResult waitForFinishingCopy(Game& game) {
+    const std::string& directory = game.saver.own.folder.directory;
+    std::printf("Another copy of the game is still finishing its saves; waiting for it\n");
+    const auto until =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(CLOSE_SAVE_SECONDS + 1.0);
+    LockResult locked{LOCK_HELD, ""};
+    while (locked.outcome == LOCK_HELD && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        locked = lockFolder(directory, SAVE_LOCK_NAME, game.saveLock);
+    }
+    requireOrExit(locked.outcome != LOCK_HELD, "Another copy of the game is still finishing its "
+                                               "saves; try again in a few seconds\n");
+    return locked;
+}
+
 // Two copies of the game in one folder would write over each other's saves: the second one
 // ends before it reads or writes any. A folder that cannot be locked is played in all the same.
 void takeSaveFolderLock(Game& game) {
-    const LockResult locked =
-        lockFile(game.saver.own.folder.directory + "/" + SAVE_LOCK_NAME, game.saveLock);
+    const std::string& directory = game.saver.own.folder.directory;
+    LockResult locked = lockFolder(directory, SAVE_LOCK_NAME, game.saveLock);
+    if (locked.outcome == LOCK_HELD &&
+        readLockNote(directory, SAVE_LOCK_NAME) == SAVE_LOCK_FINISHING) {
+        locked = waitForFinishingCopy(game);
+    }
     requireOrExit(locked.outcome != LOCK_HELD,
                   "Another copy of the game is using the save in this folder; close it first\n");
+    noteOnLock(game.saveLock, ""); // a note left by a copy that ended says nothing of this one
     if (locked.outcome == LOCK_UNAVAILABLE) {
         std::printf("Cannot lock the save folder: %s; a second copy of the game would not be "
                     "stopped\n",
+                    locked.sentence.c_str());
+    } else if (!locked.sentence.empty()) {
+        std::printf("Cannot use the lock file: %s; the folder itself is locked, so a second copy "
+                    "of the game is stopped all the same\n",
                     locked.sentence.c_str());
     }
 }

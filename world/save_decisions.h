@@ -27,6 +27,9 @@ constexpr int MAX_DAMAGED_KEPT = 5;
 constexpr const char* SAVE_KEPT_SUFFIX = ".kept";
 /// Name of the lock file inside the save folder, held by the one copy of the game playing there.
 constexpr const char* SAVE_LOCK_NAME = "TellurnSave.lock";
+/// What a copy of the game notes in its lock file once its window has gone and it only finishes
+/// the saves clicked before: a copy started meanwhile waits for it instead of giving up.
+constexpr const char* SAVE_LOCK_FINISHING = "finishing its saves";
 /// The directory the game keeps its save in: the working directory.
 constexpr const char* GAME_SAVE_DIRECTORY = ".";
 

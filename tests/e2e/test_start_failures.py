@@ -1,10 +1,14 @@
 """Ways the game ends when it cannot run: the start menu's window closed, no font to draw with,
 a render thread that can make no bitmap, and another copy of the game already playing in the
-folder, which saves on. Each ends with status 1 and says why on the console. A lock file that is
-not a file (a FIFO, a link) is not used: the game says so and plays on."""
+folder, which saves on, even when its lock file was removed; a copy that only finishes its saves
+is waited for. Each ends with status 1 and says why on the console. A lock file that cannot be
+used (a FIFO, a link, a read-only folder) is not: the game says so and plays on, its folder
+locked all the same."""
 
 import os
+import shutil
 import sys
+import tempfile
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -15,8 +19,9 @@ BANNER = "Starting Tellurn 0.69! Please note that this is mainly a debug window.
 NO_FONT = "Unable to find font, you cocked something up... Quitting"
 NO_CHUNKS = "Failed to create the renderer's chunk bitmaps!"
 SECOND_COPY = "Another copy of the game is using the save in this folder; close it first"
-NOT_LOCKED = ("Cannot lock the save folder: %s; a second copy of the game would not be"
-              " stopped")
+FINISHING = "Another copy of the game is still finishing its saves; waiting for it"
+NOT_USED = ("Cannot use the lock file: %s; the folder itself is locked, so a second copy of the"
+            " game is stopped all the same")
 
 
 class StartFailures(harness.GameTestCase):
@@ -61,18 +66,36 @@ class StartFailures(harness.GameTestCase):
         self.assert_closed_in_order(game.lines(), before=[NO_CHUNKS])
 
     def test_a_second_copy_in_the_same_folder_quits_with_status_1(self):
-        first = self.start_game()
+        hold = Path(tempfile.mkdtemp(prefix="tellurn-e2e-hold-"))
+        self.addCleanup(shutil.rmtree, hold)
+        first = self.start_game(fault="held-fsync:%s" % (hold / "flushes-hang"))
         first.click_menu(first.wait_for_menu(), "New World")
         display = first.wait_for_game_display()
         first.wait_for_first_frame(display)
-        second = self.start_game(workdir=first.workdir)
+        self.assert_second_copy_refused(first.workdir)
+        # Closed while its disk hangs, the first copy only finishes its save: a copy started
+        # meanwhile waits for it, then plays.
+        (hold / "flushes-hang").touch()
+        first.click(display, display.width - 80, 10)
+        first.close(display)
+        first.wait_for_line("Stopping renderer")
+        waiting = self.start_game(workdir=first.workdir)
+        waiting.wait_for_line(FINISHING)
+        (hold / "flushes-hang").unlink()
+        self.assertEqual(0, first.wait_exit())
+        self.assertIn("Saved the world!", first.lines())
+        menu = waiting.wait_for_menu()
+        # Its lock file removed, the copy playing still holds the folder's own lock.
+        os.remove(os.path.join(first.workdir, "TellurnSave.lock"))
+        self.assert_second_copy_refused(first.workdir)
+        waiting.close(menu)
+        self.assertEqual(1, waiting.wait_exit())
+
+    def assert_second_copy_refused(self, workdir):
+        second = self.start_game(workdir=workdir)
         self.assertEqual(1, second.wait_exit())
         self.assertEqual(CHIPMUNK_LINES + [BANNER, "Initializing System", SECOND_COPY],
                          second.lines())
-        first.click(display, display.width - 80, 10)
-        first.wait_for_line("Saved the world!")
-        first.close(display)
-        self.assertEqual(0, first.wait_exit())
 
     def test_no_lock_but_a_file_play_goes_on_at_once(self):
         lock = "./TellurnSave.lock"
@@ -88,7 +111,7 @@ class StartFailures(harness.GameTestCase):
                 game = self.start_game(workdir=workdir, fault=fault)
                 game.close(game.wait_for_menu())
                 self.assertEqual(1, game.wait_exit())
-                self.assertIn(NOT_LOCKED % reason, game.lines())
+                self.assertIn(NOT_USED % reason, game.lines())
                 self.assertFalse(os.path.exists(os.path.join(workdir, "elsewhere")))
 
 
