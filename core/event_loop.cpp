@@ -3,10 +3,16 @@
 #include <allegro5/allegro.h>
 
 #include "core/close_request.h"
+#include "core/display_loss.h"
 #include "core/mouse_press.h"
 #include "presentation/keyboard.h"
 
 namespace {
+
+// The window system's connection is gone: no handler may draw or wait for the renderer again.
+void onDisplayLost(const ALLEGRO_EVENT&, Game& game) {
+    endForLostDisplay(game);
+}
 
 void onTimer(const ALLEGRO_EVENT&, Game& game) {
     tickGame(game);
@@ -29,6 +35,7 @@ struct EventHandler {
 };
 
 const EventHandler EVENT_HANDLERS[] = {
+    {DISPLAY_LOST_EVENT, onDisplayLost},
     {ALLEGRO_EVENT_MOUSE_BUTTON_DOWN, onMouseDown},
     {ALLEGRO_EVENT_KEY_DOWN, onKey},
     {ALLEGRO_EVENT_KEY_UP, onKey},

@@ -199,11 +199,15 @@ void tickGame(Game& game) {
     }
 }
 
-void stopWorkers(Game& game) {
+void stopEnemyThreads(Game& game) {
     std::printf("Stopping threads\n");
     for (int i = 0; i < ENEMY_COUNT; ++i) {
         stopWorker(game.enemyThreads[i], game.enemyArgs[i].mutex, game.enemyArgs[i].cond);
     }
+}
+
+void stopWorkers(Game& game) {
+    stopEnemyThreads(game);
     std::printf("Stopping renderer\n");
     stopWorker(game.renderThread, game.render.mutex, game.render.cond);
     game.enemyPacing = ENEMIES_ABSENT;

@@ -19,6 +19,7 @@
 #include "base/file_lock.h"
 #include "base/game_random.h"
 #include "core/close_request.h"
+#include "core/display_loss.h"
 #include "core/saver.h"
 #include "presentation/atlas.h"
 #include "presentation/render_thread.h"
@@ -77,6 +78,8 @@ struct Game {
     FolderLock saveLock;
     /// Closes asked from outside the window, which close the game as its close button does.
     CloseRequests closeRequests;
+    /// A lost connection to the window system, which ends the game in order with status 1.
+    DisplayLoss displayLoss;
 };
 
 /// The first stage of every game: the generator seeded with START_SEED and the physics space.
@@ -119,6 +122,9 @@ void startWorkers(Game& game);
 /// turn. While a Load's cells or segments go in (loadGoingIn), only the view follows the
 /// player: the space stays and the actors wait. Last the render thread is woken.
 void tickGame(Game& game);
+
+/// Stops and joins enemy 0 to 24, saying so on the console; the render thread goes on.
+void stopEnemyThreads(Game& game);
 
 /// Stops and joins enemy 0 to 24, then the render thread, saying so on the console. The saver
 /// goes on: finishSaver carries out what a Save still needs, and stops it.

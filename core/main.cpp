@@ -7,6 +7,7 @@
 #include "base/file_lock.h"
 #include "base/process.h"
 #include "core/close_request.h"
+#include "core/display_loss.h"
 #include "core/event_loop.h"
 #include "core/game.h"
 #include "core/save_game.h"
@@ -36,19 +37,27 @@ void createOrLoadWorld(Game& game) {
 // The window goes at once; the saves clicked before the close may take a while longer on a slow
 // disk. A disk that does not answer at all is left behind: the file work is safe to abandon, and
 // the process ends without freeing what the saver may still be using.
+// A display lost during the close ends the game as a loss does: the render thread may be stuck
+// in the window system, and the display must not be touched.
 void shutDown(Game& game, int status) {
+    if (displayLost(game)) {
+        endForLostDisplay(game);
+    }
     stopWorkers(game);
     al_destroy_event_queue(game.eventQueue);
     al_stop_timer(game.timer);
     al_destroy_timer(game.timer);
+    if (displayLost(game)) {
+        endForLostDisplay(game);
+    }
     al_destroy_display(game.display);
     noteOnLock(game.saveLock, SAVE_LOCK_FINISHING); // a copy started now waits for these saves
     const bool saverDone = finishSaver(game, CLOSE_SAVE_SECONDS);
     std::printf("Quitting, Thanks for playing!\n");
     al_rest(1.0);
-    if (!saverDone) {
+    if (!saverDone || displayLost(game)) {
         std::fflush(stdout);
-        std::_Exit(status);
+        std::_Exit(status); // Allegro's clean-up at exit would use a dead connection
     }
 }
 
@@ -62,6 +71,8 @@ int main(int, char**) {
     // Before any thread is made: Ctrl+C, a closed terminal or a logout close the game as its
     // window's close button does.
     watchForCloseRequests(game.closeRequests);
+    // Before the window system is opened: a lost connection ends the game in order.
+    watchForDisplayLoss(game);
     // Large buffers (a save's bytes, a load's cells) go back to the system when they are freed,
     // instead of staying in the heap for the rest of the run.
     returnLargeBlocksToSystem();
@@ -73,6 +84,7 @@ int main(int, char**) {
     std::printf("Threads, report in team!\n");
     startWorkers(game);
     al_start_timer(game.timer);
+    sendDisplayLossTo(game, game.eventQueue);
     const char* failure = runEventLoop(game);
     if (failure != nullptr) {
         std::printf("%s", failure); // a game that cannot draw ends as a failed start does

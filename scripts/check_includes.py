@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """Fails when a game source includes a header from a folder above its own, or an operating
-system's header outside the platform files.
+system's or window system's header outside the platform files.
 
 The game's folders, lowest first: base, world, actors, presentation, core. A file may include
 headers of its own folder and of the folders below it, never of one above. Only a platform file,
-named for its platform (base/*_posix.cpp, base/*_windows.cpp), includes the system's own headers:
-everything else reaches the system through base/'s headers."""
+named for its platform (base/*_posix.cpp, base/*_windows.cpp, base/*_x11.cpp), includes the
+system's own headers: everything else reaches the system through base/'s headers."""
 import re
 import subprocess
 import sys
@@ -14,8 +14,8 @@ FOLDERS = ["base", "world", "actors", "presentation", "core"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^/"]+)/')
 SYSTEM_INCLUDE = re.compile(
     r'^\s*#\s*include\s+<(fcntl\.h|unistd\.h|sys/[^>]*|malloc\.h|signal\.h|csignal|'
-    r'pthread\.h|windows\.h|io\.h)>')
-PLATFORM_FILE = re.compile(r"^base/\w+_(posix|windows)\.cpp$")
+    r'pthread\.h|windows\.h|io\.h|X11/[^>]*)>')
+PLATFORM_FILE = re.compile(r"^base/\w+_(posix|windows|x11)\.cpp$")
 
 
 def main():

@@ -725,13 +725,18 @@ class GameTestCase(unittest.TestCase):
     each test are kept in the artifacts directory."""
 
     def setUp(self):
-        self.screen = VirtualScreen()
-        self.addCleanup(self.screen.stop)
-        self.screen.start()
+        self.new_screen()
         self.workdirs = []
         self.games = []
         self.last_shot = None
         self.reports_before = sanitizer_reports()
+
+    def new_screen(self):
+        """Starts another virtual screen for the games started from now on, as after the end of
+        the one before."""
+        self.screen = VirtualScreen()
+        self.addCleanup(self.screen.stop)
+        self.screen.start()
 
     def tearDown(self):
         for game in self.games:

@@ -9,7 +9,9 @@ with their lines, the Load after the saves; Saves clicked just before the window
 behind a Load, are written before the farewell, with the edit made just before them. On a disk
 that hangs, the window goes at once when it is closed, and the game ends within its deadline,
 saying that the save did not finish and that the Load after it is not done, and nothing after
-its farewell. Ctrl+C, a logout and a closed terminal close the game as its close button does."""
+its farewell. Ctrl+C, a logout and a closed terminal close the game as its close button does.
+The X server killed at the menu, or in play during a Save, ends the game with status 1 within
+seconds, the save written whole, and leaves the folder free for the next start."""
 
 import shutil
 import signal
@@ -42,6 +44,7 @@ FAREWELL = "Quitting, Thanks for playing!"
 NOT_FINISHED = ("Save not finished: the disk did not answer within 10 seconds; the previous save"
                 " is kept")
 LOAD_NOT_DONE = "Load not done: the window was closed before it was in place"
+DISPLAY_GONE = "The display is gone (X connection lost); closing"
 HEADER = struct.Struct("<ff4i")  # x, y, dirt, grass, stone and gold counts
 RECORD = struct.Struct("<8siIB3xffIIII")  # name, id, bitmap, passable, x, y, four segments
 
@@ -232,6 +235,42 @@ class PlayedSession(harness.GameTestCase):
                 self.assertEqual(SAVE_SIZE, len(data))
                 record = 304 + (column * harness.WORLD_ROWS + SURFACE_ROW) * RECORD.size
                 self.assertEqual(6, RECORD.unpack_from(data, record)[1], "the dug cell is saved")
+
+    def test_a_lost_display_ends_the_game_in_order(self):
+        """The X server killed at the menu, and in play while a Save clicked just before is held
+        in its flush: the save is finished, then the game says the display is gone and ends with
+        status 1; a new start in the folder, on a new server, is not refused by the lock."""
+        hung = Path(tempfile.mkdtemp(prefix="tellurn-e2e-hung-"))
+        self.addCleanup(shutil.rmtree, hung)
+        gate = hung / "flushes-hang"
+        for where in ("the menu", "play"):
+            with self.subTest(where=where):
+                gate.touch()
+                game = self.start_game(fault="held-fsync:%s" % gate)
+                menu = game.wait_for_menu()
+                save = Path(game.workdir) / SAVE_NAME
+                if where == "play":
+                    game.click_menu(menu, "New World")
+                    display = game.wait_for_game_display((WIDTH, HEIGHT))
+                    game.wait_for_first_frame(display)
+                    game.click(display, WIDTH - 80, 10)
+                    written = Path(str(save) + ".tmp")
+                    harness.wait_until("the save held in its flush", lambda: written.exists()
+                                       and written.stat().st_size == SAVE_SIZE, 10)
+                self.screen.process.kill()  # the server crashes
+                self.screen.process.wait()
+                gate.unlink()  # the flush ends only once the server is gone
+                self.assertEqual(1, game.wait_exit(harness.EXIT_MARGIN))
+                lines = game.lines()
+                self.assertEqual(DISPLAY_GONE, lines[-1])
+                if where == "play":
+                    self.assertEqual(["Saved the world!"], said(lines))
+                    self.assertEqual(SAVE_SIZE, save.stat().st_size)
+                self.new_screen()
+                again = self.start_game(workdir=game.workdir)
+                again.close(again.wait_for_menu())
+                self.assertEqual(1, again.wait_exit())
+                self.assertEqual("Quitting.", again.lines()[-1])
 
     def save(self, game, display, count):
         """Clicks Save and waits for the count-th "Saved the world!"."""
