@@ -25,7 +25,7 @@ constexpr double MAIN_THREAD_WAIT_SECONDS = CLOSE_SAVE_SECONDS + 5.0;
 [[noreturn]] void sayGoneAndExit(Game& game, const char* closing) {
     std::printf("The display is gone (%s); %s\n",
                 game.displayLoss.cause.load(std::memory_order_acquire), closing);
-    unlockFile(game.saveLock);
+    unlockFolder(game.saveLock);
     std::fflush(stdout);
     std::_Exit(1); // Allegro's clean-up at exit would use the dead connection and hang
 }
