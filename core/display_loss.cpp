@@ -97,6 +97,7 @@ void endForLostDisplay(Game& game) {
         stopEnemyThreads(game);
         game.enemyPacing = ENEMIES_ABSENT; // and no tick wakes the render thread again
     }
+    noteOnLock(game.saveLock, SAVE_LOCK_FINISHING); // a copy started now waits for these saves
     finishSaver(game, CLOSE_SAVE_SECONDS);
     sayGoneAndExit(game, "closing");
 }
