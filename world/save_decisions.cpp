@@ -50,13 +50,23 @@ SaveStep failed(SaveProgress& progress, const std::string& problem) {
     return progress.newCreated ? SAVE_REMOVE_NEW : SAVE_FAILED;
 }
 
+// What stands at the temporary name can be neither removed nor kept aside: it stays, and the new
+// save goes by way of the next temporary name, so that saving never stops for want of one.
+SaveStep byAnotherTemporary(SaveProgress& progress, const std::string& why) {
+    const std::string next =
+        numberedName(progress.paths.save, SAVE_TEMPORARY_SUFFIX, ++progress.temporaryNumber);
+    progress.found +=
+        (progress.found.empty() ? "" : "; ") + why + "; the new save went by way of " + next;
+    progress.paths.temporary = next;
+    return SAVE_LOOK_AT_LEFTOVER;
+}
+
 SaveStep afterLeftoverLook(SaveProgress& progress) {
     switch (progress.leftover.state) {
     case SAVED_NOTHING:
         return SAVE_WRITE_NEW;
     case SAVED_DIRECTORY:
-        return failed(progress, "cannot create " + progress.paths.temporary +
-                                    ": a directory stands at that name; move it away");
+        return byAnotherTemporary(progress, "a directory stands at " + progress.paths.temporary);
     case SAVED_WHOLE:
     case SAVED_UNREADABLE:
         return SAVE_KEEP_LEFTOVER;
@@ -74,10 +84,11 @@ SaveStep afterKeepingLeftover(SaveProgress& progress) {
             ? "a whole save that did not finish at " + temporary
             : "a file that cannot be read at " + temporary + " (" + progress.leftover.why + ")";
     if (!done(progress)) {
-        return failed(progress, "found " + what + ", which cannot be kept aside: " +
-                                    progress.keptAs + "; move it away");
+        return byAnotherTemporary(progress, "found " + what + ", which cannot be kept aside (" +
+                                                progress.keptAs + "); it stays there");
     }
-    progress.found = "found " + what + "; kept it as " + progress.keptAs;
+    progress.found += (progress.found.empty() ? "" : "; ") + ("found " + what) + "; kept it as " +
+                      progress.keptAs;
     return SAVE_WRITE_NEW;
 }
 
@@ -195,6 +206,7 @@ std::string numberedName(const std::string& save, const char* suffix, int number
 SaveProgress startSaveProgress(const SavePaths& paths) {
     SaveProgress progress{};
     progress.paths = paths;
+    progress.temporaryNumber = 1;
     progress.last = SAVE_LOOK_AT_LEFTOVER;
     return progress;
 }
@@ -204,7 +216,8 @@ SaveStep nextSaveStep(SaveProgress& progress) {
     case SAVE_LOOK_AT_LEFTOVER:
         return afterLeftoverLook(progress);
     case SAVE_REMOVE_LEFTOVER:
-        return done(progress) ? SAVE_WRITE_NEW : failed(progress, progress.result.sentence);
+        return done(progress) ? SAVE_WRITE_NEW
+                              : byAnotherTemporary(progress, progress.result.sentence);
     case SAVE_KEEP_LEFTOVER:
         return afterKeepingLeftover(progress);
     case SAVE_WRITE_NEW:

@@ -13,7 +13,8 @@
 constexpr const char* SAVE_FILE_NAME = "TellurnSave.wld";
 /// Appended to the save's name for the previous good save, kept when a new one replaces it.
 constexpr const char* SAVE_BACKUP_SUFFIX = ".bak";
-/// Appended to the save's name for the new save while it is written, before it replaces the save.
+/// Appended to the save's name for the new save while it is written, before it replaces the save;
+/// where something the game may not move stands there, ".2", ".3" and so on follow it.
 constexpr const char* SAVE_TEMPORARY_SUFFIX = ".tmp";
 /// Appended to the save's name for the newest save that Load or Save refused and set aside; the
 /// older ones move on to ".2" to ".5" after it, and the oldest is removed when all are taken.
@@ -113,7 +114,10 @@ enum SaveStep {
 /// A Save as far as it has come: what was found, the last step and how it went, and the words
 /// said so far.
 struct SaveProgress {
+    /// The save's names; the temporary one moves on to the next number when what stands there
+    /// can be neither removed nor kept aside.
     SavePaths paths;
+    int temporaryNumber;
     /// What stood at the temporary name before this save (after SAVE_LOOK_AT_LEFTOVER).
     SavedFile leftover;
     /// The previous save (after SAVE_LOOK_AT_PREVIOUS).

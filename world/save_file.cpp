@@ -208,6 +208,28 @@ FileResult takeStep(SaveRun& run, SaveStep step) {
     return {FILE_DONE, "", ""};
 }
 
+// The newest whole save an unfinished save left at a temporary name: ".tmp", or one of the
+// numbered names a save goes by when something it may not move stands there.
+void readNewestTemporary(LoadLook& look, const BlockTypes& blockTypes, SaveBytes& bytes) {
+    look.temporary = {SAVED_NOTHING, "", {}};
+    for (int number = 1;; ++number) {
+        const std::string path = numberedName(look.paths.save, SAVE_TEMPORARY_SUFFIX, number);
+        if (lookAtFile(path).kind == KIND_NOTHING) {
+            return;
+        }
+        SaveBytes read;
+        const SavedFile found = readSavedFile(path, blockTypes, read);
+        const bool newer =
+            found.state == SAVED_WHOLE && (look.temporary.state != SAVED_WHOLE ||
+                                           modifiedLater(found.identity, look.temporary.identity));
+        if (newer || number == 1) {
+            look.temporary = found;
+            look.paths.temporary = path;
+            bytes.swap(read);
+        }
+    }
+}
+
 } // namespace
 
 SaveOutcome writeSave(const SavedCells& cells, const Player& player, const BlockTypes& blockTypes,
@@ -277,7 +299,7 @@ bool readUsableSave(SaveFolder& folder, const BlockTypes& blockTypes, SaveBytes&
     look.paths = savePaths(folder.directory);
     SaveBytes found[3]; // the save's, the temporary's and the backup's bytes
     look.save = readSavedFile(look.paths.save, blockTypes, found[LOAD_SAVE - 1]);
-    look.temporary = readSavedFile(look.paths.temporary, blockTypes, found[LOAD_TEMPORARY - 1]);
+    readNewestTemporary(look, blockTypes, found[LOAD_TEMPORARY - 1]);
     if (loadNeedsBackup(look)) {
         look.backup = readSavedFile(look.paths.backup, blockTypes, found[LOAD_BACKUP - 1]);
     }

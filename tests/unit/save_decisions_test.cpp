@@ -75,6 +75,9 @@ std::string walkSave(const SaveRow& row, std::string& words) {
             progress.keptAs = !done ? "no room" : keeping ? "K" : "D";
         }
         progress.newCreated = progress.newCreated || created;
+        if (step == SAVE_LOOK_AT_LEFTOVER && steps != name) {
+            progress.leftover.state = SAVED_NOTHING; // the next temporary name is free
+        }
         progress.last = step;
     }
     words = saveWords(progress);
@@ -91,6 +94,7 @@ TEST(SaveDecisions, EachStepOfASaveFollowsFromHowTheLastOneWent) {
     const std::string asTheyWere =
         "; the previous save stays as " + S + " and the backup stays as " + B;
     const std::string noneBefore = "; there was no save before and there is no backup";
+    const std::string byTheNext = "; the new save went by way of " + T + ".2";
     const SaveRow rows[] = {
         {"the first save", SAVED_NOTHING, SAVED_NOTHING, "", false, written + "place flush done",
          ""},
@@ -139,17 +143,20 @@ TEST(SaveDecisions, EachStepOfASaveFollowsFromHowTheLastOneWent) {
          "leftover keep-leftover write previous set-aside place flush done",
          "found a whole save that did not finish at " + T +
              "; kept it as K; the previous save was refused (bad previous); kept it as D"},
-        {"a leftover that cannot be kept aside stops the save", SAVED_UNREADABLE, SAVED_WHOLE,
-         "keep-leftover", true, "leftover keep-leftover failed",
+        {"a leftover that cannot be kept aside stays; the next temporary name serves",
+         SAVED_UNREADABLE, SAVED_WHOLE, "keep-leftover", true,
+         "leftover keep-leftover leftover write previous swap swapped-to-backup flush done",
          "found a file that cannot be read at " + T +
-             " (bad leftover), which cannot be kept aside: no room; move it away" + asTheyWere},
+             " (bad leftover), which cannot be kept aside (no room); it stays there" + byTheNext},
         {"a leftover with no world is removed", SAVED_NO_WORLD, SAVED_NOTHING, "", false,
          "leftover remove-leftover write previous place flush done", ""},
-        {"... or else the save fails", SAVED_REFUSED, SAVED_NOTHING, "remove-leftover", false,
-         "leftover remove-leftover failed", "cannot do it (Denied)" + noneBefore},
+        {"... one that cannot be removed stays too", SAVED_REFUSED, SAVED_NOTHING,
+         "remove-leftover", false,
+         "leftover remove-leftover leftover write previous place flush done",
+         "cannot do it (Denied)" + byTheNext},
         {"a directory at the temporary name", SAVED_DIRECTORY, SAVED_WHOLE, "", true,
-         "leftover failed",
-         "cannot create " + T + ": a directory stands at that name; move it away" + asTheyWere},
+         "leftover leftover write previous swap swapped-to-backup flush done",
+         "a directory stands at " + T + byTheNext},
         {"the new save cannot be written: it goes again", SAVED_NOTHING, SAVED_WHOLE, "write", true,
          "leftover write remove-new failed", "cannot do it (Denied)" + asTheyWere},
         {"the new save cannot be created", SAVED_NOTHING, SAVED_WHOLE, "create", true,
