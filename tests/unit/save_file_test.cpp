@@ -389,6 +389,16 @@ TEST_F(SaveWorld, NothingAtTheTemporaryNameIsWrittenThrough) {
     EXPECT_TRUE(directory.read(SAVE_FILE_NAME) == encoded());
     EXPECT_TRUE(directory.read("TellurnSave.wld.bak") == now);
     EXPECT_TRUE(std::filesystem::exists(temporary + "/inside"));
+
+    // A whole save that a save cut short left at the second name is one Load looks at.
+    ASSERT_TRUE(mine(12, 121));
+    directory.write("TellurnSave.wld.tmp.2", encoded());
+    const auto save = directory.file(SAVE_FILE_NAME);
+    std::filesystem::last_write_time(save, std::filesystem::last_write_time(save) -
+                                               std::chrono::hours(1));
+    bool loaded = false;
+    EXPECT_EQ(0u, loadOutput(loaded).find("the whole save an unfinished save left at " + temporary +
+                                          ".2 is newer than the save"));
 }
 
 TEST_F(SaveWorld, ASaveIntoNoDirectoryFails) {
