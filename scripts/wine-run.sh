@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the game under Wine, in a Wine prefix of its own: the emulator of
+# the Windows build (CMAKE_CROSSCOMPILING_EMULATOR, and the end-to-end harness's --emulator).
+#   scripts/wine-run.sh --prefix DIR PROGRAM [ARGUMENTS...]
+#       runs PROGRAM in the prefix DIR (made first if it is missing), with the program's
+#       standard streams and exit status as its own
+#   scripts/wine-run.sh --prefix DIR --new
+#       makes DIR a fresh prefix, removing what was there: one per test run
+# Without --prefix, WINEPREFIX names the prefix. A prefix is made with no Mono or Gecko
+# installer to ask anything, and with Wine's windows unmanaged, so that closing a display does
+# not wait two seconds for a window manager that a virtual X server does not have. Wine says
+# nothing of its own (WINEDEBUG=-all); one wineserver stays a minute after the last program, so
+# that the next start is not a cold one.
+set -euo pipefail
+usage() {
+  echo "usage: scripts/wine-run.sh [--prefix DIR] PROGRAM [ARGUMENTS...] | [--prefix DIR] --new" >&2
+  exit 2
+}
+if [ "${1:-}" = --prefix ]; then
+  [ $# -ge 2 ] || usage
+  WINEPREFIX=$2
+  shift 2
+fi
+[ -n "${WINEPREFIX:-}" ] && [ $# -ge 1 ] || usage
+case "$WINEPREFIX" in
+  /*) ;;
+  *) WINEPREFIX=$PWD/$WINEPREFIX ;; # Wine wants it absolute
+esac
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Makes the prefix; the caller holds its lock.
+make_prefix() {
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  # The first start of a 64-bit Wine without its 32-bit half says it cannot find syswow64's
+  # rundll32: harmless, and nothing else is said on a good start.
+  if ! wineboot --init >"$WINEPREFIX.log" 2>&1; then
+    cat "$WINEPREFIX.log" >&2
+    echo "wine-run: wineboot could not make the prefix $WINEPREFIX" >&2
+    exit 1
+  fi
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$WINEPREFIX.log" 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.made"
+}
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec {lock}>"$WINEPREFIX.lock"
+flock "$lock"
+if [ "$1" = --new ]; then
+  [ $# -eq 1 ] || usage
+  make_prefix
+  exit 0
+fi
+# Two tests may start at once: the first makes the prefix, the other waits for it.
+[ -e "$WINEPREFIX/.made" ] || make_prefix
+flock -u "$lock"
+exec {lock}>&-
+# The server and Wine's own services are started here, with none of the caller's streams: those
+# that the program's start brought up would hold its output open for a minute after it ended.
+if wineserver -p60 </dev/null >/dev/null 2>&1; then
+  wineboot </dev/null >/dev/null 2>&1
+elif [ $? -ne 2 ]; then # 2: one runs already
+  echo "wine-run: wineserver did not start for $WINEPREFIX" >&2
+  exit 1
+fi
+exec wine "$@"
