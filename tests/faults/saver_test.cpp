@@ -10,6 +10,7 @@
 #include "actors/view.h"
 #include "core/mouse_press.h"
 #include "core/saver.h"
+#include "fault_run.h"
 #include "input_events.h"
 #include "save_world.h"
 
@@ -25,7 +26,7 @@ std::string startHeldSaver(SaveWorld& world) {
     world.directory.write("flushes-held", {});
     GAME_ASSERT(createSaver(world.test.game.saver),
                 "no saver thread: Allegro's threads are missing");
-    setenv("TELLURN_FAULT", ("held-fsync:" + gate).c_str(), 1);
+    setVariable("TELLURN_FAULT", ("held-fsync:" + gate).c_str());
     startSaver(world.test.game);
     return gate;
 }
@@ -39,7 +40,7 @@ std::string startHeldSaver(SaveWorld& world) {
 // clicked after the Load is carried out after it, at the close; a Load clicked last is not, and
 // says so after every line before it.
 TEST_F(SaveWorld, SaveClicksDuringAWriteAreAnsweredByOneWriteOfTheNewestState) {
-    ASSERT_NE(nullptr, std::getenv("LD_PRELOAD")) << "run through ctest, which preloads faults";
+    ASSERT_TRUE(faultsInjected()) << "run through ctest, which preloads faults";
     ASSERT_TRUE(al_init()); // the close's deadline is kept by Allegro's system
     ASSERT_TRUE(save());
     const std::string gate = startHeldSaver(*this);
@@ -61,7 +62,7 @@ TEST_F(SaveWorld, SaveClicksDuringAWriteAreAnsweredByOneWriteOfTheNewestState) {
     std::filesystem::remove(gate);
     EXPECT_TRUE(finishSaver(test.game, AMPLE_SECONDS)); // everything clicked, in order
     const std::string said = testing::internal::GetCapturedStdout();
-    unsetenv("TELLURN_FAULT");
+    unsetVariable("TELLURN_FAULT");
 
     EXPECT_EQ("Saved the world!\nSaved the world!\nSaved the world!\nLoaded the world!\n"
               "Saved the world!\nLoad not done: the window was closed before it was in place\n",
@@ -76,7 +77,7 @@ TEST_F(SaveWorld, SaveClicksDuringAWriteAreAnsweredByOneWriteOfTheNewestState) {
 // the flush is let go, the saver says nothing more and moves nothing, though the save it was
 // writing would have set a refused save aside and a Load after it would have been read.
 TEST_F(SaveWorld, AfterTheCloseDeadlineTheSaverSaysAndMovesNothing) {
-    ASSERT_NE(nullptr, std::getenv("LD_PRELOAD")) << "run through ctest, which preloads faults";
+    ASSERT_TRUE(faultsInjected()) << "run through ctest, which preloads faults";
     ASSERT_TRUE(al_init());
     SaveBytes refused = encoded();
     refused[cellAtOffset(4, 4) + 8] = 9; // an id the check refuses
@@ -92,7 +93,7 @@ TEST_F(SaveWorld, AfterTheCloseDeadlineTheSaverSaysAndMovesNothing) {
     std::filesystem::remove(gate);
     destroySaver(saver); // joins the saver, which ends once its write has come back
     const std::string said = testing::internal::GetCapturedStdout();
-    unsetenv("TELLURN_FAULT");
+    unsetVariable("TELLURN_FAULT");
 
     EXPECT_EQ("Save not finished: the disk did not answer within 0.25 seconds; the previous save "
               "is kept\n"
@@ -117,6 +118,6 @@ TEST_F(SaveWorld, ALoadInPlaceBeforeTheCloseIsNotCalledNotDone) {
         advanceClicks(test.game);
     }
     EXPECT_TRUE(finishSaver(test.game, AMPLE_SECONDS));
-    unsetenv("TELLURN_FAULT");
+    unsetVariable("TELLURN_FAULT");
     EXPECT_EQ("Loaded the world!\n", testing::internal::GetCapturedStdout());
 }
