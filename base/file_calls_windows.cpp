@@ -22,10 +22,6 @@ BOOL callMoveFile(const wchar_t* from, const wchar_t* to, DWORD flags) {
     return MoveFileExW(from, to, flags);
 }
 
-BOOL callReplaceFile(const wchar_t* replaced, const wchar_t* replacement, const wchar_t* backup) {
-    return ReplaceFileW(replaced, replacement, backup, 0, nullptr, nullptr);
-}
-
 BOOL callDeleteFile(const wchar_t* path) {
     return DeleteFileW(path);
 }

@@ -23,9 +23,5 @@ BOOL callFlushFileBuffers(HANDLE file);
 /// MoveFileExW.
 BOOL callMoveFile(const wchar_t* from, const wchar_t* to, DWORD flags);
 
-/// ReplaceFileW with no flags: `replacement` takes the place of `replaced`, which becomes
-/// `backup` unless that is null.
-BOOL callReplaceFile(const wchar_t* replaced, const wchar_t* replacement, const wchar_t* backup);
-
 /// DeleteFileW.
 BOOL callDeleteFile(const wchar_t* path);
