@@ -9,6 +9,7 @@
 
 #include "core/game.h"
 #include "presentation/atlas.h"
+#include "presentation/opengl_display.h"
 #include "presentation/render_thread.h"
 
 namespace {
@@ -29,6 +30,8 @@ struct FrameScene {
     Game game;
     Enemy* enemyRefs[ENEMY_COUNT];
     ChunkCache cache;
+    // The same cache with its pictures drawn, as on an OpenGL without framebuffer blits.
+    ChunkCache drawnCache;
     FrameSnapshot snapshot;
 };
 
@@ -49,8 +52,7 @@ bool makeSeparateBitmaps(FrameScene& scene) {
 }
 
 bool openScene(FrameScene& scene, int width, int height, const char* fontPath) {
-    al_set_new_display_flags(ALLEGRO_WINDOWED);
-    scene.display = al_create_display(width, height);
+    scene.display = createOpenGlDisplay(width, height, ALLEGRO_WINDOWED);
     if (scene.display == nullptr || !createAtlas(scene.game.atlas) || !makeSeparateBitmaps(scene)) {
         return false;
     }
@@ -82,11 +84,13 @@ bool openScene(FrameScene& scene, int width, int height, const char* fontPath) {
         enemy.stepped = 1;
     }
     al_set_target_backbuffer(scene.display);
-    return createChunkCache(scene.cache, scene.game.blockTypes, width, height);
+    return createChunkCache(scene.cache, scene.game.blockTypes, width, height, true) &&
+           createChunkCache(scene.drawnCache, scene.game.blockTypes, width, height, false);
 }
 
 void closeScene(FrameScene& scene) {
     destroyChunkCache(scene.cache);
+    destroyChunkCache(scene.drawnCache);
     destroyGame(scene.game);
     al_destroy_font(scene.font);
     al_destroy_display(scene.display); // its bitmaps go with it
@@ -123,15 +127,22 @@ void straightforwardFrame(FrameScene& scene) {
     al_flip_display();
 }
 
-void gameFrame(FrameScene& scene) {
-    takeFrameSnapshot(scene.game.world, scene.game.player, scene.enemyRefs, scene.cache,
-                      scene.snapshot);
-    if (!drawFrame(scene.snapshot, scene.cache, scene.game.blockTypes, scene.font,
+void frameFromCache(FrameScene& scene, ChunkCache& cache) {
+    takeFrameSnapshot(scene.game.world, scene.game.player, scene.enemyRefs, cache, scene.snapshot);
+    if (!drawFrame(scene.snapshot, cache, scene.game.blockTypes, scene.font,
                    scene.game.atlas.button)) {
         std::fprintf(stderr, "cannot make a chunk picture: the frames are not measured\n");
         std::exit(1);
     }
     al_flip_display();
+}
+
+void gameFrame(FrameScene& scene) {
+    frameFromCache(scene, scene.cache);
+}
+
+void drawnGameFrame(FrameScene& scene) {
+    frameFromCache(scene, scene.drawnCache);
 }
 
 // The game's frame on a tick in which the player mines or builds in view: one chunk is drawn
@@ -157,6 +168,7 @@ const FrameKind FRAME_KINDS[] = {
     {"one display-sized bitmap (the fill floor)", fullScreenFrame},
     {"straightforward frame (six separate bitmaps)", straightforwardFrame},
     {"game frame (chunk cache)", gameFrame},
+    {"game frame, pictures drawn (no framebuffer blits)", drawnGameFrame},
     {"game frame, a cell mined in view (its chunk updated)", gameFrameWithEdit},
 };
 constexpr int KIND_COUNT = sizeof FRAME_KINDS / sizeof FRAME_KINDS[0];
@@ -188,6 +200,7 @@ bool benchFrames(BenchTable& table, int width, int height, int repetitions, cons
     const double firstStart = benchSeconds();
     gameFrame(*scene); // draws every chunk in view once
     const double firstFrame = (benchSeconds() - firstStart) * 1000.0;
+    drawnGameFrame(*scene);
     std::vector<double> samples[KIND_COUNT];
     for (int rep = 0; rep < repetitions; ++rep) {
         for (int kind = 0; kind < KIND_COUNT; ++kind) {

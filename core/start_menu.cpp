@@ -6,6 +6,7 @@
 
 #include "core/close_request.h"
 #include "presentation/atlas.h"
+#include "presentation/opengl_display.h"
 
 const MenuButton MENU_BUTTONS[6] = {
     {50, 50, "1280x800", MENU_RESOLUTION, 1280, 800},
@@ -31,24 +32,23 @@ const MenuHeading MENU_HEADINGS[] = {
 // Captions stand 13 pixels below the top of their button.
 constexpr int CAPTION_DROP = 13;
 
-// Frameless window the exact size of the first monitor. Allegro reports the bottom-right
-// corner exclusive, so the size is x2 - x1 by y2 - y1.
-void chooseFullScreen(MenuChoice& choice) {
+// Frameless window the exact size of the first monitor; returns its display flags. Allegro
+// reports the bottom-right corner exclusive, so the size is x2 - x1 by y2 - y1.
+int chooseFullScreen(MenuChoice& choice) {
     ALLEGRO_MONITOR_INFO info;
     if (!al_get_monitor_info(0, &info)) {
-        return; // keep the last size chosen
+        return 0; // keep the last size chosen, in a window
     }
     choice.screenWidth = info.x2 - info.x1;
     choice.screenHeight = info.y2 - info.y1;
     al_set_new_window_position(info.x1, info.y1);
-    al_set_new_display_flags(ALLEGRO_NOFRAME);
+    return ALLEGRO_NOFRAME;
 }
 
 ALLEGRO_DISPLAY* openGameDisplay(MenuChoice& choice) {
-    if (choice.fullScreen) {
-        chooseFullScreen(choice);
-    }
-    ALLEGRO_DISPLAY* gameDisplay = al_create_display(choice.screenWidth, choice.screenHeight);
+    const int flags = choice.fullScreen ? chooseFullScreen(choice) : 0;
+    ALLEGRO_DISPLAY* gameDisplay =
+        createOpenGlDisplay(choice.screenWidth, choice.screenHeight, flags);
     if (gameDisplay == nullptr) {
         std::printf("Failed to create display!\n");
         std::exit(1);

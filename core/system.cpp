@@ -16,6 +16,7 @@
 #include "core/close_request.h"
 #include "core/start_menu.h"
 #include "presentation/game_icon.h"
+#include "presentation/opengl_display.h"
 #include "world/save_file.h"
 
 namespace {
@@ -79,7 +80,7 @@ void startAllegro() {
 }
 
 void openMenuWindow(Game& game) {
-    game.display = al_create_display(MENU_WIDTH, MENU_HEIGHT);
+    game.display = createOpenGlDisplay(MENU_WIDTH, MENU_HEIGHT, 0);
     requireOrExit(game.display != nullptr, "Failed to create display!\n");
 }
 

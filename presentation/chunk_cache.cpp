@@ -180,7 +180,7 @@ bool givePicture(ChunkCache& cache, ChunkSlot& slot) {
         slot.picture = cache.sparePictures.back();
         cache.sparePictures.pop_back();
     } else {
-        slot.picture = createPictureTexture(CHUNK_PIXELS);
+        slot.picture = createPictureTexture(cache.pictureWay);
     }
     return slot.picture != 0;
 }
@@ -334,7 +334,7 @@ void copyBelowBands(ChunkCache& cache, const View& view) {
             }
         }
     }
-    copyPictures(cache.reader, cache.copies);
+    copyPictures(cache.pictureWay, cache.copies);
 }
 
 // The screen rectangle of the chunks in view, as far as the grid reaches.
@@ -367,7 +367,8 @@ void forgetChunks(ChunkCache& cache) {
 
 } // namespace
 
-bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width, int height) {
+bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width, int height,
+                      bool blitsAllowed) {
     const size_t count = static_cast<size_t>(chunksAcross(width) + RING) *
                          static_cast<size_t>(chunksAcross(height) + RING);
     cache.slots.clear();
@@ -376,8 +377,7 @@ bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width
     cache.visible = {0, -1, 0, -1};
     readBlockImages(cache, blockTypes);
     cache.paint.assign(static_cast<size_t>(CHUNK_PIXELS) * CHUNK_PIXELS, 0);
-    cache.reader = createPictureReader();
-    if (cache.reader == 0) {
+    if (!createPictureWay(cache.pictureWay, CHUNK_PIXELS, blitsAllowed)) {
         return false;
     }
     cache.slots.assign(
@@ -396,8 +396,7 @@ void destroyChunkCache(ChunkCache& cache) {
     }
     cache.slots.clear();
     cache.sparePictures.clear();
-    destroyPictureReader(cache.reader);
-    cache.reader = 0;
+    destroyPictureWay(cache.pictureWay);
     std::fill(std::begin(cache.slotOfChunk), std::end(cache.slotOfChunk), -1);
 }
 

@@ -36,7 +36,7 @@ constexpr int CHUNK_PIXELS = CHUNK_CELLS * BLOCK_SIZE;
 
 /// One cached chunk and its picture.
 struct ChunkSlot {
-    /// CHUNK_PIXELS square picture texture (presentation/chunk_pictures.h), or 0 while the
+    /// Texture of a CHUNK_PIXELS square picture (presentation/chunk_pictures.h), or 0 while the
     /// chunk shows one image throughout; a chunk at the grid's edge uses its top-left part.
     unsigned int picture;
     /// Index of the chunk it holds (column * CHUNK_ROWS + row), or -1 when free.
@@ -90,8 +90,8 @@ struct ChunkCache {
     std::vector<ChunkSlot> slots;
     /// Pictures made for chunks that no longer need them, for the next chunk that does.
     std::vector<unsigned int> sparePictures;
-    /// The framebuffer through which the pictures are copied.
-    unsigned int reader;
+    /// How the pictures are kept and copied onto the target.
+    PictureWay pictureWay;
     /// A whole picture being painted, CHUNK_PIXELS square.
     std::vector<uint32_t> paint;
     /// This frame's copies, kept so that a frame allocates nothing.
@@ -110,11 +110,14 @@ struct ChunkCache {
     std::vector<CellRedraw> redrawCells;
 };
 
-/// Creates the chunk slots for a display of width x height pixels, without pictures yet, and
-/// reads the colours of the block types' images, asserting that each is flat. Must run on a
-/// thread with the display current; returns false when the framebuffer the pictures are copied
-/// through cannot be made (the cache is then empty).
-bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width, int height);
+/// Creates the chunk slots for a display of width x height pixels, without pictures yet, reads
+/// the colours of the block types' images, asserting that each is flat, and decides how the
+/// pictures are copied: by framebuffer blits when `blitsAllowed` and the display's OpenGL has
+/// them, else drawn (presentation/chunk_pictures.h). Must run on a thread with the display
+/// current; returns false when the framebuffer the pictures are copied through cannot be made
+/// (the cache is then empty).
+bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width, int height,
+                      bool blitsAllowed);
 
 /// Destroys the chunk pictures; on the thread that created them.
 void destroyChunkCache(ChunkCache& cache);

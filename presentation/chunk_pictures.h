@@ -4,7 +4,12 @@
 // ten times what copying the same pixels costs, and Mesa's software renderer copies a blit
 // between two buffers of one layout with plain row copies when the rows need no flipping;
 // the back buffer stores its top row first, hence the pictures too. Onto any other target
-// (a bitmap's) the same blit is drawn the slow way, pixel for pixel the same.
+// (a bitmap's) Mesa draws the same blit the slow way, pixel for pixel the same.
+//
+// An OpenGL without framebuffer objects (a Windows PC without its vendor's driver has only
+// OpenGL 1.1) copies nothing: there the pictures are drawn as textured rectangles at 1:1, with
+// nearest texels and no blending, through OpenGL 1.1's own calls. That fills every pixel as a
+// texture, slower, and shows the same pixels.
 //
 // Everything here must run on the thread whose display is current.
 #pragma once
@@ -17,18 +22,31 @@
 /// The four bytes of one screen pixel of a colour, in the pictures' layout.
 uint32_t pictureTexel(ALLEGRO_COLOR colour);
 
-/// Creates a picture texture of `size` x `size` pixels, its content undefined; 0 when none can
+/// How one display's pictures are kept and reach its targets, decided once for all of them.
+struct PictureWay {
+    /// Whether the pictures are copied by framebuffer blits; otherwise they are drawn.
+    bool blits;
+    /// Side of every picture's texture: the pictures' own, or where they are drawn the power of
+    /// two above it (OpenGL 1.1 has textures of no other sides), its top-left part used.
+    int textureSide;
+    /// The framebuffer through which the blits read the pictures; 0 where they are drawn.
+    unsigned int reader;
+};
+
+/// Decides how pictures of `size` x `size` pixels reach the current display's targets: copied
+/// by framebuffer blits when `blitsAllowed` and its OpenGL has them, drawn otherwise, which is
+/// said on the console when it is for want of blits. False when the blits' framebuffer cannot
 /// be made.
-unsigned int createPictureTexture(int size);
+bool createPictureWay(PictureWay& way, int size, bool blitsAllowed);
+
+/// Destroys what createPictureWay made.
+void destroyPictureWay(PictureWay& way);
+
+/// Creates a picture texture for `way`, its content undefined; 0 when none can be made.
+unsigned int createPictureTexture(const PictureWay& way);
 
 /// Destroys a picture texture made by createPictureTexture (0 is ignored).
 void destroyPictureTexture(unsigned int texture);
-
-/// Creates the framebuffer through which pictures are read for blits; 0 when none can be made.
-unsigned int createPictureReader();
-
-/// Destroys that framebuffer (0 is ignored).
-void destroyPictureReader(unsigned int reader);
 
 /// Replaces the top-left `width` x `height` pixels of a picture, rows top first, `width` to a
 /// row.
@@ -47,6 +65,7 @@ struct PictureCopy {
     int width, height;
 };
 
-/// Copies the rectangles onto the current target, each clipped to the target's clipping
-/// rectangle, through `reader`. Leaves the clipping rectangle and the bindings as it found them.
-void copyPictures(unsigned int reader, const std::vector<PictureCopy>& copies);
+/// Copies the rectangles onto the current target the way `way` says, each clipped to the
+/// target's clipping rectangle. Leaves the clipping rectangle, the bindings and the drawing
+/// state as it found them.
+void copyPictures(const PictureWay& way, const std::vector<PictureCopy>& copies);

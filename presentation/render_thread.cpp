@@ -121,7 +121,8 @@ void* renderThreadProc(ALLEGRO_THREAD* thread, void* arg) {
     const int width = data->player->screenWidth;
     const int height = data->player->screenHeight;
     al_unlock_mutex(data->stateLock);
-    if (!createChunkCache(context.cache, data->blockTypes, width, height)) {
+    const bool blitsAllowed = true; // wherever the OpenGL has them
+    if (!createChunkCache(context.cache, data->blockTypes, width, height, blitsAllowed)) {
         data->failure.store(CACHE_NOT_CREATED, std::memory_order_release);
     }
     // A renderer that failed still waits for the ticks, so that it stops in its turn.

@@ -11,6 +11,7 @@
 
 #include "presentation/atlas.h"
 #include "presentation/chunk_cache.h"
+#include "presentation/opengl_display.h"
 #include "presentation/render_thread.h"
 #include "test_game.h"
 
@@ -44,7 +45,7 @@ class ChunkCacheDrawing : public ::testing::Test {
         ASSERT_TRUE(al_init());
         ASSERT_TRUE(al_init_font_addon());
         ASSERT_TRUE(al_init_ttf_addon());
-        screen().display = al_create_display(320, 200);
+        screen().display = createOpenGlDisplay(320, 200, 0);
         ASSERT_NE(nullptr, screen().display) << "no X display: run through run_under_xvfb.sh";
         ASSERT_TRUE(createAtlas(screen().atlas));
         screen().font = al_load_font(TELLURN_SOURCE_DIR "/data/arial.ttf", 12, 0);
@@ -188,10 +189,10 @@ struct Targets {
     ALLEGRO_BITMAP* cached;
     ALLEGRO_BITMAP* plain;
     ChunkCache* cache;
-    Targets(const DisplaySize& size, const BlockTypes& blockTypes)
+    Targets(const DisplaySize& size, const BlockTypes& blockTypes, bool blitsAllowed = true)
         : cached(al_create_bitmap(size.width, size.height)),
           plain(al_create_bitmap(size.width, size.height)), cache(new ChunkCache{}) {
-        EXPECT_TRUE(createChunkCache(*cache, blockTypes, size.width, size.height));
+        EXPECT_TRUE(createChunkCache(*cache, blockTypes, size.width, size.height, blitsAllowed));
     }
     ~Targets() {
         destroyChunkCache(*cache);
@@ -244,17 +245,28 @@ BandCounts bandsInView(const ChunkCache& cache) {
 
 } // namespace
 
+// The ways the cache copies its pictures: by framebuffer blits, and drawn, as on an OpenGL that
+// has no blits.
+struct PictureWayCase {
+    const char* name;
+    bool blitsAllowed;
+};
+const PictureWayCase PICTURE_WAYS[] = {{"blitted", true}, {"drawn", false}};
+
 TEST_F(ChunkCacheDrawing, MatchesCellByCellInEveryViewCase) {
-    for (const DisplaySize& size : SIZES) {
-        Targets targets(size, game.blockTypes);
-        for (const auto& position : viewPositions(size)) {
-            placePlayer(size, position.first, position.second);
-            drawCached(*targets.cache, targets.cached);
-            drawCellByCell(targets.plain);
-            std::string first;
-            EXPECT_EQ(0L, differingPixels(targets.cached, targets.plain, first))
-                << size.width << " x " << size.height << " at (" << position.first << ", "
-                << position.second << "), first at " << first;
+    for (const PictureWayCase& way : PICTURE_WAYS) {
+        for (const DisplaySize& size : SIZES) {
+            Targets targets(size, game.blockTypes, way.blitsAllowed);
+            ASSERT_EQ(way.blitsAllowed, targets.cache->pictureWay.blits) << way.name;
+            for (const auto& position : viewPositions(size)) {
+                placePlayer(size, position.first, position.second);
+                drawCached(*targets.cache, targets.cached);
+                drawCellByCell(targets.plain);
+                std::string first;
+                EXPECT_EQ(0L, differingPixels(targets.cached, targets.plain, first))
+                    << way.name << ", " << size.width << " x " << size.height << " at ("
+                    << position.first << ", " << position.second << "), first at " << first;
+            }
         }
     }
 }
@@ -419,8 +431,8 @@ TEST_F(ChunkCacheDrawing, RefusesBlockImagesThatAreNotFlat) {
     BlockTypes speckledTypes = game.blockTypes;
     speckledTypes.rows[BLOCK_DIRT].bitmap = speckled;
     ChunkCache* cache = new ChunkCache{};
-    EXPECT_DEATH(createChunkCache(*cache, speckledTypes, 320, 200), "not one flat colour");
-    EXPECT_TRUE(createChunkCache(*cache, game.blockTypes, 320, 200));
+    EXPECT_DEATH(createChunkCache(*cache, speckledTypes, 320, 200, true), "not one flat colour");
+    EXPECT_TRUE(createChunkCache(*cache, game.blockTypes, 320, 200, true));
     destroyChunkCache(*cache);
     delete cache;
     al_destroy_bitmap(speckled);
