@@ -10,7 +10,7 @@
 #include "actors/view.h"
 #include "core/mouse_press.h"
 #include "core/saver.h"
-#include "fault_run.h"
+#include "test_rows.h"
 #include "input_events.h"
 #include "save_world.h"
 

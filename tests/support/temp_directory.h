@@ -13,7 +13,7 @@
 #include "base/game_assert.h"
 
 /// Creates the directory on construction and removes it on destruction. In a child run of a
-/// test (fault_run.h), which re-enters a row of its parent, it is the parent's directory, named
+/// test (test_rows.h), which re-enters a row of its parent, it is the parent's directory, named
 /// by TELLURN_TEST_DIRECTORY, and left to the parent.
 struct TempDirectory {
     std::string path;

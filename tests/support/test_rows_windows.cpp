@@ -1,8 +1,8 @@
-// The rows of a fault table on Windows, which has no fork: each row's child is a new run of the
+// The rows of the tests' tables on Windows, which has no fork: each row's child is a new run of the
 // test program with the same test alone. The child finds its row, its parent's directory and the
 // file for its console in its environment; it skips the test's other rows, re-enters its own,
 // and ends once the row's action is done. Its own GoogleTest output goes nowhere.
-#include "fault_run.h"
+#include "test_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +68,10 @@ void setVariable(const char* name, const char* value) {
 
 void unsetVariable(const char* name) {
     _putenv_s(name, ""); // an empty value removes it on Windows
+}
+
+bool makeFifo(const std::string&) {
+    return false;
 }
 
 bool rowRunsHere(const char* row, const char* notHere) {

@@ -1,10 +1,12 @@
-// The rows of a fault table on Linux: each a fork of the test, under the preloaded fault library.
-#include "fault_run.h"
+// The rows of the tests' tables on Linux: a fault row's child is a fork of the test, under the
+// preloaded fault library.
+#include "test_rows.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +20,10 @@ void setVariable(const char* name, const char* value) {
 
 void unsetVariable(const char* name) {
     unsetenv(name);
+}
+
+bool makeFifo(const std::string& path) {
+    return mkfifo(path.c_str(), 0644) == 0;
 }
 
 bool rowRunsHere(const char* row, const char* notHere) {
