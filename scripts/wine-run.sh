@@ -9,8 +9,13 @@
 # Without --prefix, WINEPREFIX names the prefix. A prefix is made with no Mono or Gecko
 # installer to ask anything, and with Wine's windows unmanaged, so that closing a display does
 # not wait two seconds for a window manager that a virtual X server does not have. Wine says
-# nothing of its own (WINEDEBUG=-all); one wineserver stays a minute after the last program, so
-# that the next start is not a cold one.
+# nothing of its own (WINEDEBUG=-all).
+#
+# Programs started close together share one Wine session (a wineserver, with Wine's services and
+# its desktop), which stays a few seconds after the last one ends, so that the next start is not
+# a cold one. The session takes the screen size from the X display it was started on: a program
+# with a DISPLAY other than its session's (a test's new virtual screen) waits for that session to
+# end and starts one of its own; a program without one (a console program) joins any.
 set -euo pipefail
 usage() {
   echo "usage: scripts/wine-run.sh [--prefix DIR] PROGRAM [ARGUMENTS...] | [--prefix DIR] --new" >&2
@@ -54,14 +59,19 @@ if [ "$1" = --new ]; then
 fi
 # Two tests may start at once: the first makes the prefix, the other waits for it.
 [ -e "$WINEPREFIX/.made" ] || make_prefix
-flock -u "$lock"
-exec {lock}>&-
 # The server and Wine's own services are started here, with none of the caller's streams: those
-# that the program's start brought up would hold its output open for a minute after it ended.
-if wineserver -p60 </dev/null >/dev/null 2>&1; then
+# that the program's start brought up would hold its output open after it ended.
+session=$WINEPREFIX.display
+if [ -n "${DISPLAY:-}" ] && [ "$(cat "$session" 2>/dev/null)" != "$DISPLAY" ]; then
+  wineserver -w
+fi
+if wineserver -p3 </dev/null >/dev/null 2>&1; then
+  echo "${DISPLAY:-}" >"$session"
   wineboot </dev/null >/dev/null 2>&1
 elif [ $? -ne 2 ]; then # 2: one runs already
   echo "wine-run: wineserver did not start for $WINEPREFIX" >&2
   exit 1
 fi
+flock -u "$lock"
+exec {lock}>&-
 exec wine "$@"

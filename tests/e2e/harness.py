@@ -16,7 +16,16 @@ Standard library only. A test module builds on it like this:
 
 and is run as `python3 test_x.py --tellurn PATH --close-window PATH --world-dump PATH`
 (`--fault-library PATH` names the tests' LD_PRELOAD library that injects disk faults;
-`--emulator PROGRAM` runs the game and its tools under an emulator, as a cross build's are).
+`--emulator PROGRAM` runs the game and its tools under an emulator, as a cross build's are; given
+more than once, the emulator's command is those words in order).
+
+The Windows game (a tellurn.exe) runs under Wine, its emulator, on the same virtual screen: its
+windows are X windows with their titles, and its console reaches the harness as the Linux game's
+does. What differs is taken care of here: the game plays in its own folder, so each run is a copy
+of it in the working directory, as a player unzips it; its lines end in CR LF; its clock cannot
+be pinned; Wine turns SIGINT into the console's Ctrl+C and no other signal into anything the game
+hears; and no preloaded library reaches its calls, so a test that needs a disk fault is skipped,
+except where the fault changes nothing the test checks on Windows (start_game).
 """
 
 import argparse
@@ -116,9 +125,51 @@ TOOLS = argparse.Namespace(tellurn=None, close_window=None, world_dump=None, dat
 
 
 def built_program(path):
-    """The command that runs a program of the build: under the emulator, if it needs one. A
-    static emulator passes the environment, LD_PRELOAD too, to the program it runs."""
-    return ([TOOLS.emulator] if TOOLS.emulator else []) + [str(path)]
+    """The command that runs a program of the build: under the emulator, if it needs one (a
+    cross build's tools that drive the X server may be this machine's own). A static emulator
+    passes the environment, LD_PRELOAD too, to the program it runs."""
+    emulated = TOOLS.emulator and not runs_here(path)
+    return (list(TOOLS.emulator) if emulated else []) + [str(path)]
+
+
+def elf_machine(path):
+    """The processor an ELF program is for, as its header names it, or None for another kind."""
+    with open(path, "rb") as program:
+        head = program.read(20)
+    return head[18:20] if head[:4] == b"\x7fELF" else None
+
+
+def runs_here(path):
+    """True when the program is one of this machine's own."""
+    machine = elf_machine(path)
+    return machine is not None and machine == elf_machine(sys.executable)
+
+
+def windows_game():
+    """True when the game is the Windows build's, run under Wine."""
+    return TOOLS.tellurn.suffix.lower() == ".exe"
+
+
+# Signals as the Windows game hears them under Wine: SIGINT becomes the console's Ctrl+C event;
+# Wine ends a program at once on any other, where Windows' console and session events (a closed
+# console, a logoff) have no signal to stand for them.
+WINE_SIGNALS = {signal.SIGINT: "the console's Ctrl+C"}
+
+# The disk faults of the Linux tests' library as they stand for the Windows game, which no
+# preloaded library reaches: those that change nothing a test checks there are left out (the
+# Windows game makes no hard links; a slow flush only makes a save take longer), any other
+# skips the test.
+WINDOWS_FAULTS_LEFT_OUT = {"link", "slow-fsync"}
+
+
+def require_signals(signals):
+    """Skips the test (or its subtest) when the game cannot hear one of the signals as a close:
+    under Wine, all but SIGINT."""
+    if windows_game():
+        for number in signals:
+            if number not in WINE_SIGNALS:
+                raise unittest.SkipTest("Wine gives the Windows game no %s: it ends it at once"
+                                        % signal.Signals(number).name)
 
 
 class HarnessError(AssertionError):
@@ -231,11 +282,13 @@ class VirtualScreen:
 
 
 class Window:
-    """One top-level window of the game as the X server sees it."""
+    """One top-level window of the game as the X server sees it: under Wine, the client area
+    inside the frame Wine draws (`frame`, the top-level X window, which a close goes to)."""
 
-    def __init__(self, window_id, x, y, width, height, viewable):
+    def __init__(self, window_id, x, y, width, height, viewable, frame=None):
         self.id, self.x, self.y = window_id, x, y
         self.width, self.height, self.viewable = width, height, viewable
+        self.frame = frame or window_id
 
     def size(self):
         return (self.width, self.height)
@@ -341,9 +394,11 @@ class Game:
         self.env = screen.env()
         self.game_env = env or {}  # for the game alone, not for the tools that drive it
         self.workdir = Path(workdir)
-        self.fake_start = fake_start
+        # faketime cannot pin the clock of a game run under an emulator: it keeps the real one.
+        self.fake_start = None if TOOLS.emulator else fake_start
         self.process = None
         self.started_at = None
+        self.started_wall = None  # the wall clock at the start, seconds since 1970
         self.closed_at = None
         self.exited_at = None
         self._lines = []  # (arrival time, text)
@@ -357,17 +412,19 @@ class Game:
 
     def start(self):
         env = dict(self.env, **self.game_env)
-        command = built_program(TOOLS.tellurn)
+        program = Path(TOOLS.tellurn)
+        if windows_game():
+            # The Windows game plays in the folder it lies in: a copy of it plays here.
+            program = Path(shutil.copy2(program, self.workdir / program.name))
+        command = built_program(program)
         if self.fake_start is not None:
-            if TOOLS.emulator:
-                raise HarnessError("faketime cannot pin the clock of a game run under %s"
-                                   % TOOLS.emulator)
             # The clock starts at fake_start and runs on, so the world's seed is known to a
             # second or two; Allegro's timers keep the real monotonic clock.
             env.update(TZ="UTC", FAKETIME_DONT_FAKE_MONOTONIC="1")
             command = ["faketime", "-f", "@" + time.strftime(
                 "%Y-%m-%d %H:%M:%S", time.gmtime(self.fake_start))] + command
         self.started_at = time.monotonic()
+        self.started_wall = time.time()
         self.process = subprocess.Popen(command, cwd=self.workdir, env=env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                         stderr=subprocess.STDOUT, start_new_session=True)
@@ -381,7 +438,7 @@ class Game:
                 log.flush()
                 with self._lines_lock:
                     self._lines.append((time.monotonic(), raw.decode(errors="replace")
-                                        .rstrip("\n")))
+                                        .rstrip("\r\n")))
         # The console closes when the process ends: a close timestamp that does not depend
         # on when the test gets round to waiting.
         self.console_closed_at = time.monotonic()
@@ -427,6 +484,17 @@ class Game:
         with self._lines_lock:
             return next((at for at, line in self._lines if line == text), None)
 
+    def seed_candidates(self, line):
+        """The seconds since 1970 that the game's clock may have read when it seeded the new
+        world it announced with the console line `line`: from its pinned start on, or, where
+        the clock cannot be pinned (under an emulator), the wall clock's seconds from the start
+        to the line."""
+        generated = self.line_time(line) - self.started_at
+        if self.fake_start is not None:
+            return [self.fake_start + k for k in range(int(generated) + 3)]
+        first = int(self.started_wall) - 1
+        return list(range(first, int(self.started_wall + generated) + 2))
+
     def line_times(self, text):
         """When each line equal to text arrived (monotonic clock), in order."""
         with self._lines_lock:
@@ -451,17 +519,28 @@ class Game:
     # --- windows -------------------------------------------------------------------------
 
     def windows(self):
-        """The game's windows, found by their title."""
+        """The game's windows, found by their title. With no window manager, Wine draws a frame of
+        its own around a Windows program's window: there the game's window is the frame's one
+        child X window, its client area."""
         found = subprocess.run(["xdotool", "search", "--name", "^%s$" % re.escape(WINDOW_TITLE)],
                                env=self.env, capture_output=True, text=True, timeout=10)
         result = []
-        for window_id in found.stdout.split():
-            window = self.window_info(window_id)
+        for frame in found.stdout.split():
+            window_id = self.client_area(frame) if windows_game() else frame
+            window = self.window_info(window_id, frame) if window_id is not None else None
             if window is not None:
                 result.append(window)
         return result
 
-    def window_info(self, window_id):
+    def client_area(self, frame_id):
+        """The one child X window of a frame Wine drew, or None when it has none (yet)."""
+        done = subprocess.run(["xwininfo", "-children", "-id", frame_id], env=self.env,
+                              capture_output=True, text=True, timeout=10)
+        listed = re.split(r"\d+ child(?:ren)?:", done.stdout)
+        children = re.findall(r"^\s+(0x[0-9a-f]+) ", listed[-1], re.M) if len(listed) > 1 else []
+        return children[0] if done.returncode == 0 and len(children) == 1 else None
+
+    def window_info(self, window_id, frame=None):
         done = subprocess.run(["xwininfo", "-id", window_id], env=self.env,
                               capture_output=True, text=True, timeout=10)
         if done.returncode != 0:
@@ -469,7 +548,7 @@ class Game:
         fields = dict(re.findall(r"^\s*([A-Za-z -]+):\s+(.*)$", done.stdout, re.M))
         return Window(window_id, int(fields["Absolute upper-left X"]),
                       int(fields["Absolute upper-left Y"]), int(fields["Width"]),
-                      int(fields["Height"]), fields["Map State"] == "IsViewable")
+                      int(fields["Height"]), fields["Map State"] == "IsViewable", frame)
 
     def window_property(self, window, name):
         """The value xprop shows for a property of the window, or None when it is not set."""
@@ -559,12 +638,12 @@ class Game:
 
     def close(self, window):
         """Closes a window as its close button does."""
-        run_tool(built_program(TOOLS.close_window) + [window.id], self.env)
+        run_tool(built_program(TOOLS.close_window) + [window.frame], self.env)
         self.closed_at = time.monotonic()
 
     def send_signal(self, signum):
         """Sends a signal (signal.SIGTERM and the like) to the game and notes the moment, as
-        close() does."""
+        close() does. Under Wine the process is the Windows game's own."""
         os.kill(self.game_pid(), signum)
         self.closed_at = time.monotonic()
 
@@ -784,6 +863,11 @@ class GameTestCase(unittest.TestCase):
         if workdir is None:
             workdir = self.new_workdir(with_data)
         env = None
+        if fault is not None and windows_game():
+            if fault.split(":")[0] not in WINDOWS_FAULTS_LEFT_OUT:
+                raise unittest.SkipTest("no library injects the fault %s into the Windows game"
+                                        % fault)
+            fault = None
         if fault is not None:
             if TOOLS.fault_library is None or not Path(TOOLS.fault_library).is_file():
                 raise HarnessError("a fault needs the library --fault-library names (%s)"
@@ -814,8 +898,9 @@ def main():
     parser.add_argument("--close-window", required=True, type=Path)
     parser.add_argument("--world-dump", required=True, type=Path)
     parser.add_argument("--fault-library", type=Path, default=None)
-    parser.add_argument("--emulator", default=None,
-                        help="run the game and its tools under this program (a cross build's)")
+    parser.add_argument("--emulator", action="append", default=None,
+                        help="run the game and its tools under this program (a cross build's); "
+                        "repeated, the words of its command")
     parser.add_argument("--data", type=Path, default=here.parent.parent / "data")
     parser.add_argument("--artifacts", type=Path, default=None)
     parser.add_argument("--time-scale", type=float, default=1.0,
