@@ -389,8 +389,10 @@ def normalise_glyph(glyph):
 class Game:
     """One run of the game executable on a virtual screen, in its own working directory."""
 
-    def __init__(self, screen, workdir, fake_start=None, console_name="console.txt", env=None):
+    def __init__(self, screen, workdir, fake_start=None, console_name="console.txt", env=None,
+                 program=None):
         self.screen = screen
+        self.program = program  # run where it lies (an installed game), not the build's game
         self.env = screen.env()
         self.game_env = env or {}  # for the game alone, not for the tools that drive it
         self.workdir = Path(workdir)
@@ -412,8 +414,8 @@ class Game:
 
     def start(self):
         env = dict(self.env, **self.game_env)
-        program = Path(TOOLS.tellurn)
-        if windows_game():
+        program = Path(self.program or TOOLS.tellurn)
+        if self.program is None and windows_game():
             # The Windows game plays in the folder it lies in: a copy of it plays here.
             program = Path(shutil.copy2(program, self.workdir / program.name))
         command = built_program(program)
