@@ -48,7 +48,8 @@ if [ "$arch" = win64 ]; then
   build_dir=${BUILD_DIR:-$root/build-package-win64}
   mkdir -p "$build_dir"
   build_dir=$(cd "$build_dir" && pwd)
-  "$root/scripts/install-deps.sh" win64
+  # Only the downloads' paths go to the standard output.
+  "$root/scripts/install-deps.sh" win64 >&2
 elif [ "$arch" = arm64 ]; then
   build_dir=${BUILD_DIR:-$root/build-package-arm64}
   "$root/scripts/install-deps.sh" arm64
