@@ -69,10 +69,13 @@ fi
 export SOURCE_DATE_EPOCH
 
 if [ "$arch" = win64 ]; then
-  "$root/scripts/windows/build-libraries.sh" "$build_dir" >&2
+  # Builds that share the libraries (scripts/test.sh's two copies) name the folder they are built
+  # in once, $WINDOWS_LIBRARIES_DIR; else each build folder has its own.
+  libraries_dir=${WINDOWS_LIBRARIES_DIR:-$build_dir}
+  "$root/scripts/windows/build-libraries.sh" "$libraries_dir" >&2
   cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTELLURN_TESTS=OFF \
     -DTELLURN_BENCH=OFF -DCMAKE_TOOLCHAIN_FILE="$root/scripts/windows/mingw-w64.cmake" \
-    -DTELLURN_WINDOWS_LIBS="$build_dir/windows-libraries/install" >/dev/null
+    -DTELLURN_WINDOWS_LIBS="$libraries_dir/windows-libraries/install" >/dev/null
   cmake --build "$build_dir" -j"$(nproc)" >/dev/null
   cmake --build "$build_dir" --target tellurn-downloads >/dev/null
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")

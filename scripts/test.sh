@@ -7,13 +7,18 @@
 #      appstreamcli and desktop-file-validate;
 #   4. the same for the arm64 packages, built with Debian's cross compiler; then the unit tests,
 #      the save-fault tests and a played session of the arm64 game under qemu-aarch64-static;
-#   5. AddressSanitizer + UndefinedBehaviorSanitizer: the unit tests, the soak and the
+#   5. the Windows downloads (the zip and the installer), built twice alike with MinGW-w64; then
+#      the unit tests, the save-fault tests, a played session and the installer under Wine;
+#   6. AddressSanitizer + UndefinedBehaviorSanitizer: the unit tests, the soak and the
 #      end-to-end sessions;
-#   6. ThreadSanitizer: played sessions of the real game;
-#   7. the save file's two fuzzers for a bounded time in all (TELLURN_FUZZ_SECONDS, default 90).
+#   7. ThreadSanitizer: played sessions of the real game;
+#   8. the save file's two fuzzers for a bounded time in all (TELLURN_FUZZ_SECONDS, default 90).
 # Any failing test, any sanitizer report and any fuzzer crash fails the run.
-# Build directories: build/, build-package-twice/, build-arm64-twice/, build-asan/, build-tsan/,
-# build-fuzz/ (or $PACKAGE_BUILD_DIR, $ARM64_BUILD_DIR, $ASAN_BUILD_DIR, ...).
+# Build directories: build/, build-package-twice/, build-arm64-twice/, build-win64-twice/,
+# build-asan/, build-tsan/, build-fuzz/ (or $PACKAGE_BUILD_DIR, $ARM64_BUILD_DIR,
+# $WIN64_BUILD_DIR, $ASAN_BUILD_DIR, ...), and build-windows-libraries/ (or
+# $WINDOWS_LIBRARIES_DIR) for the libraries the Windows game links, built from source once and
+# kept from run to run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -23,6 +28,8 @@ tsan_dir=${TSAN_BUILD_DIR:-$root/build-tsan}
 fuzz_dir=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 package_dir=${PACKAGE_BUILD_DIR:-$root/build-package-twice}
 arm64_dir=${ARM64_BUILD_DIR:-$root/build-arm64-twice}
+win64_dir=${WIN64_BUILD_DIR:-$root/build-win64-twice}
+export WINDOWS_LIBRARIES_DIR=${WINDOWS_LIBRARIES_DIR:-$root/build-windows-libraries}
 fuzz_seconds=${TELLURN_FUZZ_SECONDS:-90}
 supp="$root/tests/sanitizers/tsan.supp"
 started=$(date +%s)
@@ -46,14 +53,14 @@ reset_reports() {
   rm -f "$1/sanitizer-reports"/*
 }
 
-# Builds the packages twice with scripts/package.sh (its arguments follow the folder $1), from
-# two copies of the source in folders of different names and depths under $1, each with the same
-# SOURCE_DATE_EPOCH (the last commit's): the bytes must be the same. Then checks them:
-# hardening-check on the game, its debug symbols, lintian, appstreamcli, desktop-file-validate.
-# Sets first_copy to the first copy, whose build is in its build/.
-packages_built_twice_and_checked() {
-  local dir=$1
-  shift
+# Builds the packages twice with scripts/package.sh (its arguments follow the folder $1 and the
+# packages' file names $2, patterns separated by spaces), from two copies of the source in folders
+# of different names and depths under $1, each with the same SOURCE_DATE_EPOCH (the last
+# commit's): the bytes must be the same. Sets first_copy to the first copy, whose build is in its
+# build/.
+packages_built_twice() {
+  local dir=$1 names=$2
+  shift 2
   local epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
   rm -rf "$dir"
   local copies=("$dir/one/tellurn" "$dir/another/copy-of-tellurn")
@@ -65,7 +72,7 @@ packages_built_twice_and_checked() {
   done
   first_copy=${copies[0]}
   echo "SOURCE_DATE_EPOCH=$epoch"
-  for name in "tellurn_*.deb" "tellurn-dbgsym_*.ddeb"; do
+  for name in $names; do
     local first second
     first=$(echo "${copies[0]}"/build/$name)
     second=$(echo "${copies[1]}"/build/$name)
@@ -76,9 +83,18 @@ packages_built_twice_and_checked() {
     fi
   done
   echo "the two builds are the same bytes"
+}
+
+# Builds the Debian packages twice alike (packages_built_twice; the arguments after the folder go
+# to scripts/package.sh), then checks them: hardening-check on the game, its debug symbols,
+# lintian, appstreamcli, desktop-file-validate.
+packages_built_twice_and_checked() {
+  local dir=$1
+  shift
+  packages_built_twice "$dir" "tellurn_*.deb tellurn-dbgsym_*.ddeb" "$@"
   local deb ddeb unpacked="$dir/deb-contents"
-  deb=$(echo "${copies[0]}"/build/tellurn_*.deb)
-  ddeb=$(echo "${copies[0]}"/build/tellurn-dbgsym_*.ddeb)
+  deb=$(echo "$first_copy"/build/tellurn_*.deb)
+  ddeb=$(echo "$first_copy"/build/tellurn-dbgsym_*.ddeb)
   dpkg-deb -x "$deb" "$unpacked"
   dpkg-deb -f "$deb" Package Version Architecture Depends
   local game="$unpacked/usr/libexec/tellurn/tellurn"
@@ -125,8 +141,10 @@ check_reports() {
   echo "$2: 0 sanitizer reports"
 }
 
-section "Dependencies (apt-get)"
+section "Dependencies (apt-get; the Windows libraries and GoogleTest built once)"
 scripts/install-deps.sh test
+scripts/windows/build-libraries.sh "$WINDOWS_LIBRARIES_DIR"
+scripts/windows/build-googletest.sh "$WINDOWS_LIBRARIES_DIR/windows-libraries/install"
 section_done
 
 section "Lint: clang-format and clang-tidy"
@@ -164,6 +182,21 @@ arm64_left_out=(
 )
 (cd "$first_copy/build" && ctest --output-on-failure --no-tests=error -j2 \
   -L '^(unit|faults|session)$' -E "^($(IFS='|' && echo "${arm64_left_out[*]}"))\$")
+section_done
+
+section "Windows build: downloads built twice alike; its tests, a played session and the installer under Wine"
+packages_built_twice "$win64_dir" "tellurn-*-win64.zip tellurn-*-win64-setup.exe" --arch win64
+# The tests build on the first copy's build, with the very objects its game is made of, and with
+# GoogleTest built for Windows beside the libraries. Its ctest runs each Windows program under
+# Wine (scripts/wine-run.sh) in a Wine prefix of that build, made afresh here; the harness runs
+# the game's copies and the installer in it too.
+scripts/wine-run.sh --prefix "$first_copy/build/wine-prefix" --new
+cmake -S "$first_copy" -B "$first_copy/build" -DTELLURN_TESTS=ON >/dev/null
+cmake --build "$first_copy/build" -j"$(nproc)" --target tellurn_unit_tests \
+  tellurn_save_fault_tests tellurn-world-dump tellurn-close-window >/dev/null
+(cd "$first_copy/build" && ctest --output-on-failure --no-tests=error -j2 -L '^(unit|faults)$')
+(cd "$first_copy/build" && ctest --output-on-failure --no-tests=error \
+  -R '^e2e_(played_session|install)$')
 section_done
 
 section "AddressSanitizer + UndefinedBehaviorSanitizer"
