@@ -188,12 +188,14 @@ section "Windows build: downloads built twice alike; its tests, a played session
 packages_built_twice "$win64_dir" "tellurn-*-win64.zip tellurn-*-win64-setup.exe" --arch win64
 # The tests build on the first copy's build, with the very objects its game is made of, and with
 # GoogleTest built for Windows beside the libraries. Its ctest runs each Windows program under
-# Wine (scripts/wine-run.sh) in a Wine prefix of that build, made afresh here; the harness runs
-# the game's copies and the installer in it too.
-scripts/wine-run.sh --prefix "$first_copy/build/wine-prefix" --new
+# Wine (scripts/wine-run.sh) in a Wine prefix of that build, made afresh here while the tests
+# build; the harness runs the game's copies and the installer in it too.
+scripts/wine-run.sh --prefix "$first_copy/build/wine-prefix" --new &
+prefix_made=$!
 cmake -S "$first_copy" -B "$first_copy/build" -DTELLURN_TESTS=ON >/dev/null
 cmake --build "$first_copy/build" -j"$(nproc)" --target tellurn_unit_tests \
   tellurn_save_fault_tests tellurn-world-dump tellurn-close-window >/dev/null
+wait "$prefix_made"
 (cd "$first_copy/build" && ctest --output-on-failure --no-tests=error -j2 -L '^(unit|faults)$')
 (cd "$first_copy/build" && ctest --output-on-failure --no-tests=error \
   -R '^e2e_(played_session|install)$')

@@ -33,6 +33,8 @@ case "$WINEPREFIX" in
 esac
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
+session=$WINEPREFIX.display # the DISPLAY of the running Wine session
+
 # Makes the prefix; the caller holds its lock.
 make_prefix() {
   rm -rf "$WINEPREFIX"
@@ -61,7 +63,6 @@ fi
 [ -e "$WINEPREFIX/.made" ] || make_prefix
 # The server and Wine's own services are started here, with none of the caller's streams: those
 # that the program's start brought up would hold its output open after it ended.
-session=$WINEPREFIX.display
 if [ -n "${DISPLAY:-}" ] && [ "$(cat "$session" 2>/dev/null)" != "$DISPLAY" ]; then
   wineserver -w
 fi
