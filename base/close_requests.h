@@ -1,6 +1,6 @@
 // Requests from outside the game to close it: on Linux the signals a terminal, a logout or `kill`
 // send; on Windows the console's Ctrl+C and close and the session's end. Each platform implements
-// it in a file of its own (close_requests_posix.cpp).
+// it in a file of its own (close_requests_posix.cpp, close_requests_windows.cpp).
 #pragma once
 
 #include <string>

@@ -1,7 +1,8 @@
 // The connection to the window system lost for good: the desktop session crashed, an `ssh -X`
 // link dropped, Xwayland ended. The window system's library gives no way back from it and ends
 // the process its own way, which hangs or crashes a game with threads; the game ends itself
-// instead. Each platform implements it in a file of its own (display_loss_x11.cpp).
+// instead. Each platform implements it in a file of its own (display_loss_x11.cpp; on Windows,
+// display_loss_windows.cpp, there is no such connection).
 #pragma once
 
 /// What the game does when the connection to the window system is lost; `cause` names it in

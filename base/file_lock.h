@@ -1,7 +1,8 @@
 // The lock a copy of the game holds on its save folder for as long as it runs, so that a second
 // copy finds it taken: the folder itself where the file system can lock one, which no removed
 // file can defeat, and a lock file in it, which serves where folders cannot be locked (a network
-// folder). Each platform implements it in a file of its own (file_lock_posix.cpp).
+// folder). Each platform implements it in a file of its own (file_lock_posix.cpp,
+// file_lock_windows.cpp, where the lock file alone serves: Windows locks no folders).
 #pragma once
 
 #include <cstdint>

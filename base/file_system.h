@@ -1,8 +1,9 @@
 // What the game needs of the file system, and no more: look at a name, read a file whole, write
 // a new file whole and flush it, move a file without replacing what stands at the new name or
 // over it, swap two names, remove a file, flush a folder. Each platform implements it in a file
-// of its own (file_system_posix.cpp); the decisions of what to keep and where are the world's.
-// Results come back as values: an outcome the caller decides on and a sentence it can show.
+// of its own (file_system_posix.cpp, file_system_windows.cpp); the decisions of what to keep and
+// where are the world's. Results come back as values: an outcome the caller decides on and a
+// sentence it can show.
 #pragma once
 
 #include <cstddef>
@@ -74,7 +75,9 @@ struct ReadingFile {
 FileLook lookAtFile(const std::string& path);
 
 /// True when `a` is a file modified later than `b`; an unknown file is never the later one.
-bool modifiedLater(const FileIdentity& a, const FileIdentity& b);
+inline bool modifiedLater(const FileIdentity& a, const FileIdentity& b) {
+    return a.known && (!b.known || a.modifiedNanoseconds > b.modifiedNanoseconds);
+}
 
 /// Opens the file at `path` for reading. Never blocks: anything but a regular file is refused at
 /// once (FILE_FAILED). FILE_MISSING when nothing is there.

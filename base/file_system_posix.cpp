@@ -59,10 +59,6 @@ FileLook lookAtFile(const std::string& path) {
     return {kind, identityOf(status)};
 }
 
-bool modifiedLater(const FileIdentity& a, const FileIdentity& b) {
-    return a.known && (!b.known || a.modifiedNanoseconds > b.modifiedNanoseconds);
-}
-
 FileResult openForReading(const std::string& path, ReadingFile& file) {
     file.path = path;
     // Not blocking: opening a FIFO for reading would wait for a writer that never comes.

@@ -3,6 +3,7 @@
 #include <allegro5/allegro.h>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "base/file_lock.h"
 #include "base/process.h"
@@ -31,6 +32,15 @@ void createOrLoadWorld(Game& game) {
         std::printf("Error Loading, making a new world instead.\n");
         generateWorld(game.world, game.blockTypes, game.space, game.random);
         game.player.loadFailed = 0;
+    }
+}
+
+// Where the saves are: chosen before the save folder is locked or read.
+void settleInFolders(Game& game) {
+    std::string problem;
+    if (!settleInGameFolders(game.saver.own.folder.directory, problem)) {
+        std::printf("Cannot start: %s\n", problem.c_str());
+        std::exit(1);
     }
 }
 
@@ -64,8 +74,7 @@ void shutDown(Game& game, int status) {
 } // namespace
 
 int main(int, char**) {
-    // Whole lines through a pipe, even from several threads.
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    printLinesAsTheyCome();
     // The grid is too large for the stack; the game lives as long as the process.
     static Game game;
     // Before any thread is made: Ctrl+C, a closed terminal or a logout close the game as its
@@ -79,6 +88,7 @@ int main(int, char**) {
     initGame(game);
     std::printf("Starting Tellurn " TELLURN_VERSION
                 "! Please note that this is mainly a debug window.\n");
+    settleInFolders(game);
     initSystem(game);
     createOrLoadWorld(game);
     std::printf("Threads, report in team!\n");

@@ -4,7 +4,7 @@ system's or window system's header outside the platform files.
 
 The game's folders, lowest first: base, world, actors, presentation, core. A file may include
 headers of its own folder and of the folders below it, never of one above. Only a platform file,
-named for its platform (base/*_posix.cpp, base/*_windows.cpp, base/*_x11.cpp), includes the
+named for its platform (base/*_posix.cpp, base/*_windows.cpp or .h, base/*_x11.cpp), includes the
 system's own headers: everything else reaches the system through base/'s headers."""
 import re
 import subprocess
@@ -15,7 +15,7 @@ INCLUDE = re.compile(r'^\s*#\s*include\s+"([^/"]+)/')
 SYSTEM_INCLUDE = re.compile(
     r'^\s*#\s*include\s+<(fcntl\.h|unistd\.h|sys/[^>]*|malloc\.h|signal\.h|csignal|'
     r'pthread\.h|windows\.h|io\.h|X11/[^>]*)>')
-PLATFORM_FILE = re.compile(r"^base/\w+_(posix|windows|x11)\.cpp$")
+PLATFORM_FILE = re.compile(r"^base/\w+_(posix|windows|x11)\.(cpp|h)$")
 
 
 def main():

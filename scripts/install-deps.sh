@@ -7,6 +7,9 @@
 #   scripts/install-deps.sh package   build the game's Debian packages (scripts/package.sh);
 #   scripts/install-deps.sh arm64     build the game's arm64 packages and run its tests under
 #                                     the emulator (scripts/package.sh --arch arm64);
+#   scripts/install-deps.sh win64     build the game's Windows downloads, its libraries from
+#                                     source, and run it and its installer under Wine
+#                                     (scripts/package.sh --arch win64);
 #   scripts/install-deps.sh test      all of these, and run every check (scripts/test.sh).
 set -euo pipefail
 
@@ -39,6 +42,16 @@ arm64_packages=(
   libx11-dev:arm64 libgl1-mesa-dri:arm64
 )
 
+# MinGW-w64's -posix compilers (the -win32 ones have no std::thread), CMake, and what building
+# the libraries from source takes (Allegro regenerates sources with Python and indent, FreeType
+# comes as .tar.xz); this machine's compiler for the tool that writes the icon; git for the
+# source's time; NSIS for the installer; Wine, a virtual X server and xdotool to run the game
+# and the installer; GoogleTest's sources, built for Windows with the tests.
+win64_packages=(
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++ cmake make pkg-config python3 indent xz-utils git nsis wine wine64 xvfb xdotool googletest
+)
+
 packages=()
 for group in "$@"; do
   case "$group" in
@@ -46,9 +59,10 @@ for group in "$@"; do
     demo) packages+=("${demo_packages[@]}") ;;
     package) packages+=("${play_packages[@]}" "${package_packages[@]}") ;;
     arm64) packages+=("${play_packages[@]}" "${package_packages[@]}" "${arm64_packages[@]}") ;;
+    win64) packages+=("${win64_packages[@]}") ;;
     test)
       packages+=("${play_packages[@]}" "${demo_packages[@]}" "${package_packages[@]}"
-        "${test_packages[@]}" "${arm64_packages[@]}")
+        "${test_packages[@]}" "${arm64_packages[@]}" "${win64_packages[@]}")
       ;;
     *)
       echo "install-deps: unknown group '$group'" >&2
@@ -58,7 +72,7 @@ for group in "$@"; do
   esac
 done
 if [ ${#packages[@]} -eq 0 ]; then
-  echo "usage: scripts/install-deps.sh play|demo|package|arm64|test..." >&2
+  echo "usage: scripts/install-deps.sh play|demo|package|arm64|win64|test..." >&2
   exit 2
 fi
 
