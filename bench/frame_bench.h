@@ -1,5 +1,6 @@
 // Frame costs at one display size: an empty frame, the straightforward frame (every visible
-// cell from six separate bitmaps) and the game's own frame, measured side by side.
+// cell from six separate bitmaps) and the game's own frame, its pictures blitted and drawn (as on
+// an OpenGL without framebuffer blits), measured side by side.
 #pragma once
 
 #include "bench/bench_table.h"

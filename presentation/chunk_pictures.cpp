@@ -1,7 +1,8 @@
-// Allegro's loader reaches the calls past OpenGL 1.1 (the framebuffer blits, GL_BGRA), which
-// Windows' opengl32 does not export, through the display's own driver; its header declares them
-// only for the unstable API. Defined before the first Allegro header, so that every one of them
-// in this file sees the same API; no al_init here, which would then ask for this very version.
+// Allegro's loader reaches the calls past OpenGL 1.1 (the framebuffer blits), which Windows'
+// opengl32 does not export, through the display's own driver; its header declares them, and the
+// names past 1.1 (GL_BGRA), only for the unstable API. Defined before the first Allegro header,
+// so that all of them in this file see the same API; no al_init here, which would then ask for
+// this very version of Allegro.
 #define ALLEGRO_UNSTABLE
 // On Windows that header brings in <windows.h>, whose min and max macros would replace
 // std::min and std::max.
@@ -214,11 +215,8 @@ unsigned int createPictureTexture(const PictureWay& way) {
     const UnpackState state = beginPaint(texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    if (way.blits) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0); // not in OpenGL 1.1
-    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     // The unsized format with the screen's byte order makes Mesa store the screen's layout.
-    // GL_BGRA is OpenGL 1.2's, and EXT_bgra's on Windows' OpenGL 1.1, with the same value.
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, way.textureSide, way.textureSide, 0, GL_BGRA,
                  GL_UNSIGNED_BYTE, nullptr);
     endPaint(state);

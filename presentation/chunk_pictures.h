@@ -6,10 +6,11 @@
 // the back buffer stores its top row first, hence the pictures too. Onto any other target
 // (a bitmap's) Mesa draws the same blit the slow way, pixel for pixel the same.
 //
-// An OpenGL without framebuffer objects (a Windows PC without its vendor's driver has only
-// OpenGL 1.1) copies nothing: there the pictures are drawn as textured rectangles at 1:1, with
+// An OpenGL without framebuffer blits (older than 3.0 and without their ARB extension, as old
+// drivers are) copies nothing: there the pictures are drawn as textured rectangles at 1:1, with
 // nearest texels and no blending, through OpenGL 1.1's own calls. That fills every pixel as a
-// texture, slower, and shows the same pixels.
+// texture, slower, and shows the same pixels. (Allegro makes no display on an OpenGL older than
+// 1.2, such as the 1.1 of a Windows PC without its vendor's driver.)
 //
 // Everything here must run on the thread whose display is current.
 #pragma once
@@ -27,7 +28,7 @@ struct PictureWay {
     /// Whether the pictures are copied by framebuffer blits; otherwise they are drawn.
     bool blits;
     /// Side of every picture's texture: the pictures' own, or where they are drawn the power of
-    /// two above it (OpenGL 1.1 has textures of no other sides), its top-left part used.
+    /// two above it (OpenGL before 2.0 has textures of no other sides), its top-left part used.
     int textureSide;
     /// The framebuffer through which the blits read the pictures; 0 where they are drawn.
     unsigned int reader;

@@ -190,7 +190,14 @@ void encodeName(const char* name, uint8_t* bytes) {
 
 // ---- Checking ----
 
-std::string describe(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// MinGW's C++ library formats as GNU's does (%zu included), which its own printf attribute does
+// not know.
+#ifdef __MINGW_PRINTF_FORMAT
+#define DESCRIBE_FORMAT __MINGW_PRINTF_FORMAT
+#else
+#define DESCRIBE_FORMAT printf
+#endif
+std::string describe(const char* format, ...) __attribute__((format(DESCRIBE_FORMAT, 1, 2)));
 
 std::string describe(const char* format, ...) {
     char text[200];
