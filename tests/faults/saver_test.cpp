@@ -10,9 +10,9 @@
 #include "actors/view.h"
 #include "core/mouse_press.h"
 #include "core/saver.h"
-#include "test_rows.h"
 #include "input_events.h"
 #include "save_world.h"
+#include "test_rows.h"
 
 namespace {
 
