@@ -9,7 +9,7 @@
 
 #include "core/game.h"
 #include "presentation/atlas.h"
-#include "presentation/opengl_display.h"
+#include "presentation/game_display.h"
 #include "presentation/render_thread.h"
 
 namespace {
@@ -52,7 +52,7 @@ bool makeSeparateBitmaps(FrameScene& scene) {
 }
 
 bool openScene(FrameScene& scene, int width, int height, const char* fontPath) {
-    scene.display = createOpenGlDisplay(width, height, ALLEGRO_WINDOWED);
+    scene.display = createGameDisplay(width, height, ALLEGRO_WINDOWED);
     if (scene.display == nullptr || !createAtlas(scene.game.atlas) || !makeSeparateBitmaps(scene)) {
         return false;
     }
