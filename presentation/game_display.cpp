@@ -10,6 +10,9 @@
 #include <allegro5/allegro_opengl.h>
 #include <cstdint>
 #include <cstdio>
+#ifdef ALLEGRO_WINDOWS
+#include <allegro5/allegro_direct3d.h>
+#endif
 
 namespace {
 
