@@ -30,7 +30,8 @@ struct FrameScene {
     Game game;
     Enemy* enemyRefs[ENEMY_COUNT];
     ChunkCache cache;
-    // The same cache with its pictures drawn, as on an OpenGL without framebuffer blits.
+    // The same cache with its pictures drawn as bitmaps, as on a Direct3D display or an OpenGL
+    // without framebuffer blits.
     ChunkCache drawnCache;
     FrameSnapshot snapshot;
 };
