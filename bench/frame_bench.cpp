@@ -9,7 +9,7 @@
 
 #include "core/game.h"
 #include "presentation/atlas.h"
-#include "presentation/opengl_display.h"
+#include "presentation/game_display.h"
 #include "presentation/render_thread.h"
 
 namespace {
@@ -30,7 +30,8 @@ struct FrameScene {
     Game game;
     Enemy* enemyRefs[ENEMY_COUNT];
     ChunkCache cache;
-    // The same cache with its pictures drawn, as on an OpenGL without framebuffer blits.
+    // The same cache with its pictures drawn as bitmaps, as on a Direct3D display or an OpenGL
+    // without framebuffer blits.
     ChunkCache drawnCache;
     FrameSnapshot snapshot;
 };
@@ -52,7 +53,7 @@ bool makeSeparateBitmaps(FrameScene& scene) {
 }
 
 bool openScene(FrameScene& scene, int width, int height, const char* fontPath) {
-    scene.display = createOpenGlDisplay(width, height, ALLEGRO_WINDOWED);
+    scene.display = createGameDisplay(width, height, ALLEGRO_WINDOWED);
     if (scene.display == nullptr || !createAtlas(scene.game.atlas) || !makeSeparateBitmaps(scene)) {
         return false;
     }

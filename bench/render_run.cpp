@@ -9,7 +9,7 @@
 
 #include "actors/physics.h"
 #include "core/game.h"
-#include "presentation/opengl_display.h"
+#include "presentation/game_display.h"
 #include "world/editing.h"
 
 namespace {
@@ -38,7 +38,7 @@ bool openRunGame(Game& game, int width, int height, const char* fontPath) {
         return false;
     }
     generateSeededWorld(game, START_SEED);
-    game.display = createOpenGlDisplay(width, height, 0);
+    game.display = createGameDisplay(width, height, 0);
     if (game.display == nullptr || !createAtlas(game.atlas)) {
         return false;
     }

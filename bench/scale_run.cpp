@@ -19,7 +19,7 @@
 #include "core/game.h"
 #include "core/save_game.h"
 #include "core/saver.h"
-#include "presentation/opengl_display.h"
+#include "presentation/game_display.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ bool loadSettled(Game& game) {
 // display, its images, the workers, the block table and the load from the saver's folder; then
 // the timer.
 bool startLoadedGame(Game& game, int width, int height) {
-    game.display = createOpenGlDisplay(width, height, 0);
+    game.display = createGameDisplay(width, height, 0);
     if (game.display == nullptr || !createAtlas(game.atlas)) {
         return false;
     }

@@ -6,7 +6,7 @@
 
 #include "core/close_request.h"
 #include "presentation/atlas.h"
-#include "presentation/opengl_display.h"
+#include "presentation/game_display.h"
 
 const MenuButton MENU_BUTTONS[6] = {
     {50, 50, "1280x800", MENU_RESOLUTION, 1280, 800},
@@ -48,7 +48,7 @@ int chooseFullScreen(MenuChoice& choice) {
 ALLEGRO_DISPLAY* openGameDisplay(MenuChoice& choice) {
     const int flags = choice.fullScreen ? chooseFullScreen(choice) : 0;
     ALLEGRO_DISPLAY* gameDisplay =
-        createOpenGlDisplay(choice.screenWidth, choice.screenHeight, flags);
+        createGameDisplay(choice.screenWidth, choice.screenHeight, flags);
     if (gameDisplay == nullptr) {
         std::printf("Failed to create display!\n");
         std::exit(1);

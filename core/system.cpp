@@ -15,8 +15,8 @@
 #include "base/file_lock.h"
 #include "core/close_request.h"
 #include "core/start_menu.h"
+#include "presentation/game_display.h"
 #include "presentation/game_icon.h"
-#include "presentation/opengl_display.h"
 #include "world/save_file.h"
 
 namespace {
@@ -80,7 +80,7 @@ void startAllegro() {
 }
 
 void openMenuWindow(Game& game) {
-    game.display = createOpenGlDisplay(MENU_WIDTH, MENU_HEIGHT, 0);
+    game.display = createGameDisplay(MENU_WIDTH, MENU_HEIGHT, 0);
     requireOrExit(game.display != nullptr, "Failed to create display!\n");
 }
 

@@ -78,9 +78,9 @@ void noteBand(const ChunkCache& cache, ChunkSlot& slot, int columns, int rows) {
 // Hands a slot's picture to the spares (the vector has room for all: no allocation under the
 // state lock).
 void releasePicture(ChunkCache& cache, ChunkSlot& slot) {
-    if (slot.picture != 0) {
+    if (hasPicture(slot.picture)) {
         cache.sparePictures.push_back(slot.picture);
-        slot.picture = 0;
+        slot.picture = {};
     }
 }
 
@@ -90,7 +90,7 @@ void releasePicture(ChunkCache& cache, ChunkSlot& slot) {
 void planCells(ChunkCache& cache, const World& world, int slot, int chunkColumn, int chunkRow,
                bool everything) {
     ChunkSlot& target = cache.slots[slot];
-    everything = everything || target.picture == 0;
+    everything = everything || !hasPicture(target.picture);
     ChunkRedraw redraw{slot, everything, cache.redrawCells.size(), 0};
     std::vector<ALLEGRO_BITMAP*>& drawn = target.drawnCells;
     const int firstColumn = chunkColumn * CHUNK_CELLS;
@@ -180,14 +180,14 @@ bool givePicture(ChunkCache& cache, ChunkSlot& slot) {
         slot.picture = cache.sparePictures.back();
         cache.sparePictures.pop_back();
     } else {
-        slot.picture = createPictureTexture(cache.pictureWay);
+        slot.picture = createPicture(cache.pictureWay, CHUNK_PIXELS);
     }
-    return slot.picture != 0;
+    return hasPicture(slot.picture);
 }
 
 // Paints every cell of a chunk into the paint buffer, each its image's one colour, and the
-// buffer into the chunk's picture in one go.
-void redrawWhole(ChunkCache& cache, const ChunkRedraw& redraw) {
+// buffer into the chunk's picture in one go. False when the picture cannot be painted.
+bool redrawWhole(ChunkCache& cache, const ChunkRedraw& redraw) {
     for (size_t k = redraw.firstCell; k < redraw.firstCell + redraw.cellCount; ++k) {
         const CellRedraw& cell = cache.redrawCells[k];
         const uint32_t texel = cache.images[imageIndex(cache, cell.bitmap)].texel;
@@ -197,17 +197,22 @@ void redrawWhole(ChunkCache& cache, const ChunkRedraw& redraw) {
             std::fill(corner + y * CHUNK_PIXELS, corner + y * CHUNK_PIXELS + BLOCK_SIZE, texel);
         }
     }
-    paintPicture(cache.slots[redraw.slot].picture, CHUNK_PIXELS, CHUNK_PIXELS, cache.paint.data());
+    return paintPicture(cache.slots[redraw.slot].picture, CHUNK_PIXELS, CHUNK_PIXELS,
+                        cache.paint.data());
 }
 
-// Paints the few changed cells of a chunk into its picture one square at a time.
-void redrawCells(const ChunkCache& cache, const ChunkRedraw& redraw) {
+// Paints the few changed cells of a chunk into its picture one square at a time. False when
+// the picture cannot be painted.
+bool redrawCells(const ChunkCache& cache, const ChunkRedraw& redraw) {
     for (size_t k = redraw.firstCell; k < redraw.firstCell + redraw.cellCount; ++k) {
         const CellRedraw& cell = cache.redrawCells[k];
-        paintPictureSquare(cache.slots[redraw.slot].picture, cell.column * BLOCK_SIZE,
-                           cell.row * BLOCK_SIZE, BLOCK_SIZE,
-                           cache.images[imageIndex(cache, cell.bitmap)].texel);
+        if (!paintPictureSquare(cache.slots[redraw.slot].picture, cell.column * BLOCK_SIZE,
+                                cell.row * BLOCK_SIZE, BLOCK_SIZE,
+                                cache.images[imageIndex(cache, cell.bitmap)].texel)) {
+            return false;
+        }
     }
+    return true;
 }
 
 // Reads a block image's colour, asserting that every pixel of it has that colour: a cell is
@@ -368,7 +373,7 @@ void forgetChunks(ChunkCache& cache) {
 } // namespace
 
 bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width, int height,
-                      bool blitsAllowed) {
+                      bool blits) {
     const size_t count = static_cast<size_t>(chunksAcross(width) + RING) *
                          static_cast<size_t>(chunksAcross(height) + RING);
     cache.slots.clear();
@@ -377,11 +382,11 @@ bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width
     cache.visible = {0, -1, 0, -1};
     readBlockImages(cache, blockTypes);
     cache.paint.assign(static_cast<size_t>(CHUNK_PIXELS) * CHUNK_PIXELS, 0);
-    if (!createPictureWay(cache.pictureWay, CHUNK_PIXELS, blitsAllowed)) {
+    if (!createPictureWay(cache.pictureWay, blits)) {
         return false;
     }
     cache.slots.assign(
-        count, {0, -1, 0, 0, std::vector<ALLEGRO_BITMAP*>(CHUNK_CELLS * CHUNK_CELLS), 0, 0});
+        count, {{}, -1, 0, 0, std::vector<ALLEGRO_BITMAP*>(CHUNK_CELLS * CHUNK_CELLS), 0, 0});
     cache.sparePictures.clear();
     cache.sparePictures.reserve(count);
     return true;
@@ -389,10 +394,10 @@ bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width
 
 void destroyChunkCache(ChunkCache& cache) {
     for (ChunkSlot& slot : cache.slots) {
-        destroyPictureTexture(slot.picture);
+        destroyPicture(slot.picture);
     }
-    for (const unsigned int picture : cache.sparePictures) {
-        destroyPictureTexture(picture);
+    for (const ChunkPicture& picture : cache.sparePictures) {
+        destroyPicture(picture);
     }
     cache.slots.clear();
     cache.sparePictures.clear();
@@ -420,17 +425,15 @@ bool planChunks(ChunkCache& cache, const World& world, const View& view, int wid
 bool redrawChunks(ChunkCache& cache) {
     for (const ChunkRedraw& redraw : cache.redraws) {
         ChunkSlot& slot = cache.slots[redraw.slot];
-        if (slot.picture == 0) {
+        if (!hasPicture(slot.picture)) {
             GAME_ASSERT(redraw.whole, "a chunk without a picture was planned in part: plan every "
                                       "cell of it (planCells)");
             if (!givePicture(cache, slot)) {
                 return false;
             }
         }
-        if (redraw.whole) {
-            redrawWhole(cache, redraw);
-        } else {
-            redrawCells(cache, redraw);
+        if (!(redraw.whole ? redrawWhole(cache, redraw) : redrawCells(cache, redraw))) {
+            return false;
         }
     }
     return true;

@@ -36,9 +36,9 @@ constexpr int CHUNK_PIXELS = CHUNK_CELLS * BLOCK_SIZE;
 
 /// One cached chunk and its picture.
 struct ChunkSlot {
-    /// Texture of a CHUNK_PIXELS square picture (presentation/chunk_pictures.h), or 0 while the
-    /// chunk shows one image throughout; a chunk at the grid's edge uses its top-left part.
-    unsigned int picture;
+    /// A CHUNK_PIXELS square picture (presentation/chunk_pictures.h), empty while the chunk
+    /// shows one image throughout; a chunk at the grid's edge uses its top-left part.
+    ChunkPicture picture;
     /// Index of the chunk it holds (column * CHUNK_ROWS + row), or -1 when free.
     int chunk;
     /// World::chunkVersions of that chunk when its picture was drawn.
@@ -89,7 +89,7 @@ struct ChunkCache {
     /// A slot for every chunk in view and in a ring around it.
     std::vector<ChunkSlot> slots;
     /// Pictures made for chunks that no longer need them, for the next chunk that does.
-    std::vector<unsigned int> sparePictures;
+    std::vector<ChunkPicture> sparePictures;
     /// How the pictures are kept and copied onto the target.
     PictureWay pictureWay;
     /// A whole picture being painted, CHUNK_PIXELS square.
@@ -111,13 +111,13 @@ struct ChunkCache {
 };
 
 /// Creates the chunk slots for a display of width x height pixels, without pictures yet, reads
-/// the colours of the block types' images, asserting that each is flat, and decides how the
-/// pictures are copied: by framebuffer blits when `blitsAllowed` and the display's OpenGL has
-/// them, else drawn (presentation/chunk_pictures.h). Must run on a thread with the display
-/// current; returns false when the framebuffer the pictures are copied through cannot be made
-/// (the cache is then empty).
+/// the colours of the block types' images, asserting that each is flat, and makes the pictures
+/// copied by framebuffer blits when `blits` (the display's module says whether the display has
+/// them: presentation/game_display.h), else drawn (presentation/chunk_pictures.h). Must run on
+/// a thread with the display current; returns false when the framebuffer the pictures are
+/// copied through cannot be made (the cache is then empty).
 bool createChunkCache(ChunkCache& cache, const BlockTypes& blockTypes, int width, int height,
-                      bool blitsAllowed);
+                      bool blits);
 
 /// Destroys the chunk pictures; on the thread that created them.
 void destroyChunkCache(ChunkCache& cache);
@@ -131,7 +131,8 @@ void destroyChunkCache(ChunkCache& cache);
 bool planChunks(ChunkCache& cache, const World& world, const View& view, int width, int height);
 
 /// Paints the planned cells into their chunk pictures, first giving a picture to each planned
-/// chunk that has none (a spare one, or a new one). Returns false when a picture cannot be made.
+/// chunk that has none (a spare one, or a new one). Returns false when a picture cannot be made
+/// or painted.
 bool redrawChunks(ChunkCache& cache);
 
 /// Clears to black what the chunks in view leave uncovered inside the target's clipping

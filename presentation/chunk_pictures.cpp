@@ -12,7 +12,7 @@
 
 #include <algorithm>
 #include <allegro5/allegro_opengl.h>
-#include <cstdio>
+#include <cstddef>
 #include <cstring>
 
 #include "base/game_assert.h"
@@ -91,8 +91,8 @@ void blitClipped(const PictureCopy& copy, const Edges& clip, int height) {
     if (isEmpty(to)) {
         return;
     }
-    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, copy.texture,
-                           0);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                           copy.picture.texture, 0);
     glBlitFramebuffer(part.sourceX, part.sourceY, part.sourceX + to.right - to.left,
                       part.sourceY + to.bottom - to.top, to.left, height - to.top, to.right,
                       height - to.bottom, GL_COLOR_BUFFER_BIT, GL_NEAREST);
@@ -115,59 +115,65 @@ void blitPictures(unsigned int reader, const std::vector<PictureCopy>& copies) {
     }
 }
 
-// One copy clipped to `clip`, drawn as a rectangle of the picture at 1:1 in the target's pixels,
-// where Allegro's projection puts its own bitmaps. The picture's top row is its texture's row 0
-// and sides of a power of two make every texture coordinate exact.
-void drawClipped(const PictureCopy& copy, const Edges& clip, float texelSide) {
-    const ClippedCopy part = clipCopy(copy, clip);
-    const Edges& to = part.target;
-    if (isEmpty(to)) {
-        return;
-    }
-    const float left = part.sourceX * texelSide;
-    const float top = part.sourceY * texelSide;
-    const float right = (part.sourceX + to.right - to.left) * texelSide;
-    const float bottom = (part.sourceY + to.bottom - to.top) * texelSide;
-    glBindTexture(GL_TEXTURE_2D, copy.texture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(left, top);
-    glVertex2i(to.left, to.top);
-    glTexCoord2f(right, top);
-    glVertex2i(to.right, to.top);
-    glTexCoord2f(right, bottom);
-    glVertex2i(to.right, to.bottom);
-    glTexCoord2f(left, bottom);
-    glVertex2i(to.left, to.bottom);
-    glEnd();
-}
-
-// The pictures are opaque: each texel replaces its pixel, unblended and untinted.
-void drawPictures(int textureSide, const std::vector<PictureCopy>& copies) {
-    const Edges clip = clippingEdges();
-    glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT);
-    glDisable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+// The pictures are opaque: each of their pixels replaces the target's, unblended and untinted,
+// which the clipping rectangle bounds.
+void drawPictures(const std::vector<PictureCopy>& copies) {
+    int op, source, destination, alphaOp, alphaSource, alphaDestination;
+    al_get_separate_blender(&op, &source, &destination, &alphaOp, &alphaSource, &alphaDestination);
+    al_set_blender(ALLEGRO_ADD, ALLEGRO_ONE, ALLEGRO_ZERO);
     for (const PictureCopy& copy : copies) {
-        drawClipped(copy, clip, 1.0f / static_cast<float>(textureSide));
+        al_draw_bitmap_region(copy.picture.bitmap, copy.sourceX, copy.sourceY, copy.width,
+                              copy.height, copy.targetX, copy.targetY, 0);
     }
-    glPopAttrib();
+    al_set_separate_blender(op, source, destination, alphaOp, alphaSource, alphaDestination);
 }
 
-// The smallest power of two not below `size`.
-int powerOfTwoAbove(int size) {
-    int side = 1;
-    while (side < size) {
-        side *= 2;
+// A picture texture, `size` square, for the blits.
+unsigned int createPictureTexture(int size) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    if (texture == 0) {
+        return 0;
     }
-    return side;
+    const UnpackState state = beginPaint(texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    // The unsized format with the screen's byte order makes Mesa store the screen's layout.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    endPaint(state);
+    if (glGetError() != GL_NO_ERROR) {
+        glDeleteTextures(1, &texture);
+        return 0;
+    }
+    return texture;
 }
 
-// Framebuffer objects with blits: OpenGL 3.0, or its ARB extension, which Allegro's list
-// counts as one.
-bool openGlHasBlits() {
-    const ALLEGRO_OGL_EXT_LIST* extensions = al_get_opengl_extension_list();
-    return extensions != nullptr && extensions->ALLEGRO_GL_ARB_framebuffer_object;
+// A picture bitmap, `size` square, in the pictures' layout, which on a little-endian processor
+// is Allegro's ARGB_8888: a paint is then a plain copy. A video bitmap, or none: a memory one
+// would draw through the processor, far slower still.
+ALLEGRO_BITMAP* createPictureBitmap(int size) {
+    const int flags = al_get_new_bitmap_flags();
+    const int format = al_get_new_bitmap_format();
+    al_set_new_bitmap_flags(ALLEGRO_VIDEO_BITMAP);
+    al_set_new_bitmap_format(ALLEGRO_PIXEL_FORMAT_ARGB_8888);
+    ALLEGRO_BITMAP* bitmap = al_create_bitmap(size, size);
+    al_set_new_bitmap_flags(flags);
+    al_set_new_bitmap_format(format);
+    return bitmap;
+}
+
+// Locks a rectangle of a picture bitmap for writing in the pictures' layout; null when it
+// cannot be locked.
+ALLEGRO_LOCKED_REGION* lockForPaint(ALLEGRO_BITMAP* bitmap, int x, int y, int width, int height) {
+    return al_lock_bitmap_region(bitmap, x, y, width, height, ALLEGRO_PIXEL_FORMAT_ARGB_8888,
+                                 ALLEGRO_LOCK_WRITEONLY);
+}
+
+// Row `y` of a locked region, whose rows may run bottom up.
+uint32_t* lockedRow(const ALLEGRO_LOCKED_REGION* region, int y) {
+    return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(region->data) +
+                                       static_cast<ptrdiff_t>(y) * region->pitch);
 }
 
 } // namespace
@@ -181,18 +187,13 @@ uint32_t pictureTexel(ALLEGRO_COLOR colour) {
     return texel;
 }
 
-bool createPictureWay(PictureWay& way, int size, bool blitsAllowed) {
-    const bool hasBlits = openGlHasBlits();
-    way = {blitsAllowed && hasBlits, size, 0};
-    if (!way.blits) {
-        way.textureSide = powerOfTwoAbove(size);
-        if (!hasBlits) {
-            const uint32_t version = al_get_opengl_version();
-            std::printf("This OpenGL has no framebuffer blits (version %u.%u); drawing the "
-                        "slower way\n",
-                        static_cast<unsigned>(version >> 24),
-                        static_cast<unsigned>((version >> 16) & 0xff));
-        }
+bool hasPicture(const ChunkPicture& picture) {
+    return picture.texture != 0 || picture.bitmap != nullptr;
+}
+
+bool createPictureWay(PictureWay& way, bool blits) {
+    way = {blits, 0};
+    if (!blits) {
         return true;
     }
     glGenFramebuffers(1, &way.reader);
@@ -206,47 +207,61 @@ void destroyPictureWay(PictureWay& way) {
     }
 }
 
-unsigned int createPictureTexture(const PictureWay& way) {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    if (texture == 0) {
-        return 0;
+ChunkPicture createPicture(const PictureWay& way, int size) {
+    if (way.blits) {
+        return {createPictureTexture(size), nullptr};
     }
-    const UnpackState state = beginPaint(texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    // The unsized format with the screen's byte order makes Mesa store the screen's layout.
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, way.textureSide, way.textureSide, 0, GL_BGRA,
-                 GL_UNSIGNED_BYTE, nullptr);
-    endPaint(state);
-    if (glGetError() != GL_NO_ERROR) {
-        glDeleteTextures(1, &texture);
-        return 0;
-    }
-    return texture;
+    return {0, createPictureBitmap(size)};
 }
 
-void destroyPictureTexture(unsigned int texture) {
-    if (texture != 0) {
-        glDeleteTextures(1, &texture);
+void destroyPicture(const ChunkPicture& picture) {
+    if (picture.texture != 0) {
+        glDeleteTextures(1, &picture.texture);
+    }
+    if (picture.bitmap != nullptr) {
+        al_destroy_bitmap(picture.bitmap);
     }
 }
 
-void paintPicture(unsigned int texture, int width, int height, const uint32_t* pixels) {
-    const UnpackState state = beginPaint(texture);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
-    endPaint(state);
+bool paintPicture(const ChunkPicture& picture, int width, int height, const uint32_t* pixels) {
+    if (picture.bitmap == nullptr) {
+        const UnpackState state = beginPaint(picture.texture);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+        endPaint(state);
+        return true;
+    }
+    const ALLEGRO_LOCKED_REGION* region = lockForPaint(picture.bitmap, 0, 0, width, height);
+    if (region == nullptr) {
+        return false;
+    }
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(lockedRow(region, y), pixels + static_cast<ptrdiff_t>(y) * width,
+                    static_cast<size_t>(width) * sizeof *pixels);
+    }
+    al_unlock_bitmap(picture.bitmap);
+    return true;
 }
 
-void paintPictureSquare(unsigned int texture, int x, int y, int size, uint32_t texel) {
+bool paintPictureSquare(const ChunkPicture& picture, int x, int y, int size, uint32_t texel) {
     GAME_ASSERT(size <= LARGEST_SQUARE, "a picture square is larger than paintPictureSquare's "
                                         "buffer: raise LARGEST_SQUARE");
-    uint32_t pixels[LARGEST_SQUARE * LARGEST_SQUARE];
-    std::fill(pixels, pixels + size * size, texel);
-    const UnpackState state = beginPaint(texture);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, size, size, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
-    endPaint(state);
+    if (picture.bitmap == nullptr) {
+        uint32_t pixels[LARGEST_SQUARE * LARGEST_SQUARE];
+        std::fill(pixels, pixels + size * size, texel);
+        const UnpackState state = beginPaint(picture.texture);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, size, size, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+        endPaint(state);
+        return true;
+    }
+    const ALLEGRO_LOCKED_REGION* region = lockForPaint(picture.bitmap, x, y, size, size);
+    if (region == nullptr) {
+        return false;
+    }
+    for (int row = 0; row < size; ++row) {
+        std::fill(lockedRow(region, row), lockedRow(region, row) + size, texel);
+    }
+    al_unlock_bitmap(picture.bitmap);
+    return true;
 }
 
 void copyPictures(const PictureWay& way, const std::vector<PictureCopy>& copies) {
@@ -256,6 +271,6 @@ void copyPictures(const PictureWay& way, const std::vector<PictureCopy>& copies)
     if (way.blits) {
         blitPictures(way.reader, copies);
     } else {
-        drawPictures(way.textureSide, copies);
+        drawPictures(copies);
     }
 }

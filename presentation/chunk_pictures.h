@@ -6,11 +6,12 @@
 // the back buffer stores its top row first, hence the pictures too. Onto any other target
 // (a bitmap's) Mesa draws the same blit the slow way, pixel for pixel the same.
 //
-// An OpenGL without framebuffer blits (older than 3.0 and without their ARB extension, as old
-// drivers are) copies nothing: there the pictures are drawn as textured rectangles at 1:1, with
-// nearest texels and no blending, through OpenGL 1.1's own calls. That fills every pixel as a
-// texture, slower, and shows the same pixels. (Allegro makes no display on an OpenGL older than
-// 1.2, such as the 1.1 of a Windows PC without its vendor's driver.)
+// Where there are no framebuffer blits (an OpenGL older than 3.0 without their ARB extension, as
+// old drivers are, or a Direct3D display, where Windows' own OpenGL is too old for Allegro), the
+// pictures are Allegro bitmaps of the same size and layout, painted through locks and drawn at
+// 1:1 with a blender that copies. That fills every pixel as a texture, slower, and shows the
+// same pixels; it works on any display Allegro makes. The display's module decides which
+// (presentation/game_display.h).
 //
 // Everything here must run on the thread whose display is current.
 #pragma once
@@ -25,40 +26,51 @@ uint32_t pictureTexel(ALLEGRO_COLOR colour);
 
 /// How one display's pictures are kept and reach its targets, decided once for all of them.
 struct PictureWay {
-    /// Whether the pictures are copied by framebuffer blits; otherwise they are drawn.
+    /// Whether the pictures are OpenGL textures copied by framebuffer blits; otherwise they are
+    /// Allegro bitmaps, drawn.
     bool blits;
-    /// Side of every picture's texture: the pictures' own, or where they are drawn the power of
-    /// two above it (OpenGL before 2.0 has textures of no other sides), its top-left part used.
-    int textureSide;
     /// The framebuffer through which the blits read the pictures; 0 where they are drawn.
     unsigned int reader;
 };
 
-/// Decides how pictures of `size` x `size` pixels reach the current display's targets: copied
-/// by framebuffer blits when `blitsAllowed` and its OpenGL has them, drawn otherwise, which is
-/// said on the console when it is for want of blits. False when the blits' framebuffer cannot
-/// be made.
-bool createPictureWay(PictureWay& way, int size, bool blitsAllowed);
+/// One chunk picture: an OpenGL texture where the pictures are blitted, an Allegro bitmap where
+/// they are drawn; both empty when there is none.
+struct ChunkPicture {
+    /// The picture's texture, or 0.
+    unsigned int texture;
+    /// The picture's bitmap, or null.
+    ALLEGRO_BITMAP* bitmap;
+};
+
+/// Whether `picture` holds a picture.
+bool hasPicture(const ChunkPicture& picture);
+
+/// Makes the way pictures reach the current display's targets: copied by framebuffer blits when
+/// `blits` (the display must be OpenGL with them), drawn otherwise. False when the blits'
+/// framebuffer cannot be made.
+bool createPictureWay(PictureWay& way, bool blits);
 
 /// Destroys what createPictureWay made.
 void destroyPictureWay(PictureWay& way);
 
-/// Creates a picture texture for `way`, its content undefined; 0 when none can be made.
-unsigned int createPictureTexture(const PictureWay& way);
+/// Creates a `size` x `size` picture for `way`, its content undefined; empty when none can be
+/// made.
+ChunkPicture createPicture(const PictureWay& way, int size);
 
-/// Destroys a picture texture made by createPictureTexture (0 is ignored).
-void destroyPictureTexture(unsigned int texture);
+/// Destroys a picture made by createPicture (an empty one is ignored).
+void destroyPicture(const ChunkPicture& picture);
 
 /// Replaces the top-left `width` x `height` pixels of a picture, rows top first, `width` to a
-/// row.
-void paintPicture(unsigned int texture, int width, int height, const uint32_t* pixels);
+/// row. False when a bitmap picture cannot be locked.
+bool paintPicture(const ChunkPicture& picture, int width, int height, const uint32_t* pixels);
 
 /// Paints a `size` x `size` square of a picture, its top-left corner at (x, y), in one texel.
-void paintPictureSquare(unsigned int texture, int x, int y, int size, uint32_t texel);
+/// False when a bitmap picture cannot be locked.
+bool paintPictureSquare(const ChunkPicture& picture, int x, int y, int size, uint32_t texel);
 
 /// One rectangle of a picture to copy onto the target, unclipped.
 struct PictureCopy {
-    unsigned int texture;
+    ChunkPicture picture;
     /// Top-left corner in the picture.
     int sourceX, sourceY;
     /// Top-left corner on the target.
@@ -67,6 +79,6 @@ struct PictureCopy {
 };
 
 /// Copies the rectangles onto the current target the way `way` says, each clipped to the
-/// target's clipping rectangle. Leaves the clipping rectangle, the bindings and the drawing
-/// state as it found them.
+/// target's clipping rectangle. Leaves the clipping rectangle, the bindings, the blender and the
+/// drawing state as it found them.
 void copyPictures(const PictureWay& way, const std::vector<PictureCopy>& copies);

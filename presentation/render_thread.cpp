@@ -4,6 +4,7 @@
 
 #include "base/worker.h"
 #include "presentation/frame_picture.h"
+#include "presentation/game_display.h"
 #include "presentation/hud.h"
 
 namespace {
@@ -121,8 +122,8 @@ void* renderThreadProc(ALLEGRO_THREAD* thread, void* arg) {
     const int width = data->player->screenWidth;
     const int height = data->player->screenHeight;
     al_unlock_mutex(data->stateLock);
-    const bool blitsAllowed = true; // wherever the OpenGL has them
-    if (!createChunkCache(context.cache, data->blockTypes, width, height, blitsAllowed)) {
+    if (!createChunkCache(context.cache, data->blockTypes, width, height,
+                          chunkPicturesBlitted(data->display))) {
         data->failure.store(CACHE_NOT_CREATED, std::memory_order_release);
     }
     // A renderer that failed still waits for the ticks, so that it stops in its turn.

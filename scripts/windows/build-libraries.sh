@@ -104,11 +104,16 @@ build chipmunk "$work/src/Chipmunk2D-Chipmunk-7.0.3" -DBUILD_DEMOS=OFF -DBUILD_S
   -DBUILD_STATIC=ON -DINSTALL_STATIC=ON
 
 # Allegro: Debian's tarball lacks the generated sources, which its own script writes. The
-# display is OpenGL (Direct3D's precompiled shaders are not in the tarball either); static, with
-# the C and C++ runtimes static too; the addons the game uses (font needs image), all else off.
+# display is OpenGL, and Direct3D 9 where Windows' OpenGL is too old for Allegro (a PC without
+# its vendor's driver): Direct3D 9 itself is part of Windows, D3DX is not, so Allegro is built
+# without it (no HLSL shaders, no GPU texture compression: the game uses neither). Direct3D's
+# precompiled shaders are missing from the tarball, but only the primitives addon, which the
+# game does not use, needs them. Static, with the C and C++ runtimes static too; the addons the
+# game uses (font needs image), all else off.
 (cd "$work/src/allegro5-5.2.10.1" && misc/regenerate.sh >/dev/null 2>&1)
 build allegro "$work/src/allegro5-5.2.10.1" -DCMAKE_BUILD_TYPE=Release \
-  -DSHARED=off -DWANT_STATIC_RUNTIME=on -DWANT_D3D=off -DWANT_OPENGL=on \
+  -DSHARED=off -DWANT_STATIC_RUNTIME=on -DWANT_D3D=on -DWANT_D3D9EX=off -DWANT_SHADERS_D3D=off \
+  -DD3DX9_INCLUDE_DIR= -DD3DX9_LIBRARY= -DWANT_OPENGL=on \
   -DWANT_FONT=on -DWANT_TTF=on -DWANT_IMAGE=on -DWANT_IMAGE_JPG=off -DWANT_IMAGE_PNG=off \
   -DWANT_IMAGE_WEBP=off -DWANT_IMAGE_FREEIMAGE=off -DWANT_NATIVE_IMAGE_LOADER=off \
   -DWANT_PRIMITIVES=off -DWANT_AUDIO=off -DWANT_VIDEO=off -DWANT_PHYSFS=off \
