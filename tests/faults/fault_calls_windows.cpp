@@ -4,8 +4,7 @@
 // it means for fault_injection.c, the Linux tests' library, with Windows' errors:
 //   fsync:N        the Nth flush (FlushFileBuffers) fails with ERROR_IO_DEVICE; every one
 //                  without a number
-//   rename:N       the Nth move (MoveFileExW and ReplaceFileW, counted together) fails with
-//                  ERROR_ACCESS_DENIED
+//   rename:N       the Nth move (MoveFileExW) fails with ERROR_ACCESS_DENIED
 //   write:N        the Nth write fails with ERROR_DISK_FULL: the disk is full
 //   crash-rename:N the Nth move ends the process with status 75 before it is done, as a crash
 //                  or a power cut would
@@ -158,13 +157,6 @@ BOOL callMoveFile(const wchar_t* from, const wchar_t* to, DWORD flags) {
         return FALSE;
     }
     return MoveFileExW(from, to, flags);
-}
-
-BOOL callReplaceFile(const wchar_t* replaced, const wchar_t* replacement, const wchar_t* backup) {
-    if (moveFails()) {
-        return FALSE;
-    }
-    return ReplaceFileW(replaced, replacement, backup, 0, nullptr, nullptr);
 }
 
 BOOL callDeleteFile(const wchar_t* path) {

@@ -34,25 +34,12 @@ constexpr const char* FAULT = "TELLURN_FAULT";
     std::_Exit(done ? 0 : 1);
 }
 
-// The variables a child gets, each set for the child alone and put back afterwards.
-struct ChildVariable {
-    const char* name;
-    std::string value; // empty: unset
-    std::string before;
-    bool wasSet;
-};
-
-void setForChild(ChildVariable& variable) {
-    char before[32768];
-    const DWORD length = GetEnvironmentVariableA(variable.name, before, sizeof before);
-    variable.wasSet = length > 0 && length < sizeof before;
-    variable.before = variable.wasSet ? before : "";
-    SetEnvironmentVariableA(variable.name,
-                            variable.value.empty() ? nullptr : variable.value.c_str());
-}
-
-void putBack(const ChildVariable& variable) {
-    SetEnvironmentVariableA(variable.name, variable.wasSet ? variable.before.c_str() : nullptr);
+// Sets the child's variables in the environment it inherits, or removes them (null values): the
+// parent itself runs with none of them.
+void setForChild(const char* const (&names)[4], const char* const (&values)[4]) {
+    for (size_t i = 0; i < 4; ++i) {
+        SetEnvironmentVariableA(names[i], values[i]);
+    }
 }
 
 } // namespace
@@ -94,15 +81,8 @@ ChildRun runRowInChild(const char* row, const char* fault, const std::string& di
     }
     const testing::TestInfo& test = *testing::UnitTest::GetInstance()->current_test_info();
     const std::string console = directory + ".console";
-    ChildVariable variables[] = {
-        {CHILD_ROW, row, "", false},
-        {CHILD_CONSOLE, console, "", false},
-        {TEST_DIRECTORY, directory, "", false},
-        {FAULT, fault != nullptr ? fault : "", "", false},
-    };
-    for (ChildVariable& variable : variables) {
-        setForChild(variable);
-    }
+    const char* const names[] = {CHILD_ROW, CHILD_CONSOLE, TEST_DIRECTORY, FAULT};
+    setForChild(names, {row, console.c_str(), directory.c_str(), fault});
     wchar_t program[MAX_PATH];
     GAME_ASSERT(GetModuleFileNameW(nullptr, program, MAX_PATH) < MAX_PATH,
                 "the test program's path is too long for a child run: build it in a shorter one");
@@ -122,9 +102,7 @@ ChildRun runRowInChild(const char* row, const char* fault, const std::string& di
     std::fflush(stdout);
     const bool started = CreateProcessW(program, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                         nullptr, &start, &child);
-    for (const ChildVariable& variable : variables) {
-        putBack(variable);
-    }
+    setForChild(names, {nullptr, nullptr, nullptr, nullptr});
     CloseHandle(nowhere);
     EXPECT_TRUE(started) << "the child run did not start: error " << GetLastError();
     ChildRun run{false, -1, ""};
