@@ -8,15 +8,14 @@
 //   write:N        the Nth write fails with ERROR_DISK_FULL: the disk is full
 //   crash-rename:N the Nth move ends the process with status 75 before it is done, as a crash
 //                  or a power cut would
-//   slow-fsync:MS  each flush sleeps MS milliseconds first
 //   held-fsync:PATH  each flush waits while the file PATH exists
 //   eio-read:PATH  each read of a save file (a name beginning "TellurnSave") fails with
 //                  ERROR_IO_DEVICE while the file PATH exists
-//   erofs          each creation of a save file fails with ERROR_WRITE_PROTECT
 // and one of Windows' own:
 //   busy-rename:N  the first N moves fail with ERROR_SHARING_VIOLATION, as when an antivirus or
 //                  the search indexer holds the file for a moment
-// Hard links and FAT's renames have no counterpart here: the Windows file layer uses neither.
+// Hard links and FAT's renames have no counterpart here: the Windows file layer uses neither. The
+// faults only the end-to-end tests of the Linux game use (slow-fsync, erofs) are not here.
 // The variable is read at every call, and calls are counted only while it names them.
 #include "base/file_calls_windows.h"
 
@@ -96,10 +95,6 @@ bool isSaveFile(HANDLE file) {
 }
 
 void delayFlush() {
-    const char* slow = settingValue("slow-fsync");
-    if (slow != nullptr) {
-        Sleep(static_cast<DWORD>(std::atol(slow)));
-    }
     const char* gate = settingValue("held-fsync");
     while (gate != nullptr && fileExists(gate)) {
         Sleep(1);
@@ -118,13 +113,6 @@ bool moveFails() {
 
 HANDLE callCreateFile(const wchar_t* path, DWORD access, DWORD share, DWORD disposition,
                       DWORD flags) {
-    const char* setting = std::getenv("TELLURN_FAULT");
-    const bool creates = disposition != OPEN_EXISTING && disposition != TRUNCATE_EXISTING;
-    if (setting != nullptr && std::strcmp(setting, "erofs") == 0 && creates &&
-        namesSaveFile(path)) {
-        SetLastError(ERROR_WRITE_PROTECT);
-        return INVALID_HANDLE_VALUE;
-    }
     return CreateFileW(path, access, share, nullptr, disposition, flags, nullptr);
 }
 
