@@ -48,7 +48,12 @@ bool settleInGameFolders(std::string& saveFolder, std::string& problem) {
     // Started from a shortcut or another folder's command line, the game finds its data beside
     // itself all the same.
     const std::wstring folder = programFolder();
-    SetCurrentDirectoryW(folder.c_str());
+    if (SetCurrentDirectoryW(folder.c_str()) == 0) {
+        const DWORD error = GetLastError();
+        problem = "cannot enter the game's folder " + narrowText(folder) + " (" +
+                  systemReason(error) + ")";
+        return false;
+    }
     if (!exists(folder + L"\\" + INSTALLED_MARK)) {
         saveFolder = "."; // unzipped: the save lies beside the game, as on Linux
         return true;
